@@ -1,0 +1,7 @@
+#include "bearingwindow.h"
+
+namespace bearing {
+
+void bindBearingWindow(ui::Form&) {}
+
+} // namespace bearing

@@ -1,0 +1,1 @@
+#include "locator.h"

@@ -1,0 +1,1 @@
+#include "qsorecord.h"
