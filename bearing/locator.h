@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 namespace bearing {
 
@@ -16,9 +17,18 @@ struct Point {
     double latitude = 0.0;
 };
 
+// Code of the character at 1-based position `position` in the single-byte code page: the
+// Unicode value up to U+00FF, 63 ('?') above it, as an ANSI conversion gives. A position
+// beyond the end has no character: taking its code is a failing step, so `unchanged` (the
+// value the code had, 0 at the start of a run) comes back.
+int characterCodeOr(QStringView text, int position, int unchanged);
+
+// Steps 1 to 3: upper case (ui::upperCase), "LL" after a 1- to 4-character text, acceptance
+// test on the length and on the code of the third character (30 to 57 passes).
 PreparedLocator PrepareLocator(const QString& boxText);
 
-// Centre of the sub-square that positions 1 to 6 name; a missing character counts as code 0.
+// Step 4: centre of the sub-square that positions 1 to 6 name; a missing character counts
+// as code 0.
 Point LocatorToPoint(const QString& prepared);
 
 } // namespace bearing
