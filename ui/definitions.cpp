@@ -8,20 +8,35 @@ namespace {
 
 ControlDefinition textBox(const char16_t* name, const char16_t* text, Twips g, int tab,
                           bool visible = true, bool multiLine = false) {
-    return {QString::fromUtf16(name), ControlType::TextBox, QString::fromUtf16(text), g, tab,
-            visible, multiLine};
+    return {QString::fromUtf16(name),
+            ControlType::TextBox,
+            QString::fromUtf16(text),
+            g,
+            tab,
+            visible,
+            multiLine};
 }
 
 ControlDefinition label(const char16_t* name, const char16_t* caption, Twips g, int tab,
                         bool visible = true) {
-    return {QString::fromUtf16(name), ControlType::Label, QString::fromUtf16(caption), g, tab,
-            visible, false};
+    return {QString::fromUtf16(name),
+            ControlType::Label,
+            QString::fromUtf16(caption),
+            g,
+            tab,
+            visible,
+            false};
 }
 
 ControlDefinition button(const char16_t* name, const char16_t* caption, Twips g, int tab,
                          bool visible = true) {
-    return {QString::fromUtf16(name), ControlType::CommandButton, QString::fromUtf16(caption), g,
-            tab, visible, false};
+    return {QString::fromUtf16(name),
+            ControlType::CommandButton,
+            QString::fromUtf16(caption),
+            g,
+            tab,
+            visible,
+            false};
 }
 
 constexpr bool kHidden = false;

@@ -1,0 +1,23 @@
+#include "program.h"
+
+#include "bearing/bearingwindow.h"
+
+using namespace Qt::StringLiterals;
+
+namespace app {
+
+Program::Program(const QString& dataDirectory, ui::Dialogs& dialogs, stationdb::FileIo* io)
+    : db_(dataDirectory, io ? *io : diskIo_), forms_(ui::programDefinitions(), dialogs),
+      mainWindow_(db_), logWindow_(db_, [this] { return mainWindow_.recordCount(); }) {
+    forms_.setBinder(u"Form1", [this](ui::Form& form) { mainWindow_.bind(form); });
+    forms_.setBinder(u"Form2", bearing::bindBearingWindow);
+    forms_.setBinder(u"Form3", [this](ui::Form& form) { logWindow_.bind(form); });
+    // Between events the operator or an editor may change the files.
+    forms_.onEventBoundary([this] { db_.forgetSnapshot(); });
+}
+
+void Program::start() {
+    forms_.form(u"Form1").show();
+}
+
+} // namespace app

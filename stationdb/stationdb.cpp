@@ -1,0 +1,43 @@
+#include "stationdb.h"
+
+#include "records.h"
+#include "ui/text.h"
+
+#include <QDir>
+
+using namespace Qt::StringLiterals;
+
+namespace stationdb {
+
+StationDb::StationDb(const QString& directory, FileIo& io)
+    : io_(io), databasePath_(QDir(directory).filePath(u"norvane.txt"_s)),
+      ownLocatorPath_(QDir(directory).filePath(u"myloc.txt"_s)) {}
+
+ReadResult StationDb::readDatabase() {
+    if (!snapshot_)
+        snapshot_ = io_.read(databasePath_);
+    return *snapshot_;
+}
+
+std::optional<FileError> StationDb::rewriteDatabase(const QString& workingText) {
+    forgetSnapshot();
+    return io_.write(databasePath_, rewriteBytes(workingText));
+}
+
+std::optional<QStringList> StationDb::readOwnLocatorLines(FileError* error) {
+    const ReadResult file = io_.read(ownLocatorPath_);
+    if (file.error) {
+        if (error)
+            *error = *file.error;
+        return std::nullopt;
+    }
+    QStringList lines;
+    forEachLine(file.bytes, [&](QByteArrayView line) { lines.append(QString::fromLatin1(line)); });
+    return lines;
+}
+
+std::optional<FileError> StationDb::writeOwnLocator(const QString& text) {
+    return io_.write(ownLocatorPath_, (text + ui::kCrLf).toLatin1());
+}
+
+} // namespace stationdb

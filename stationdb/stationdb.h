@@ -1,0 +1,42 @@
+// The program's two data files in its data directory: the station database norvane.txt and
+// the own locator myloc.txt.
+#pragma once
+
+#include "files.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace stationdb {
+
+class StationDb {
+public:
+    StationDb(const QString& directory, FileIo& io);
+
+    QString databasePath() const { return databasePath_; }
+    QString ownLocatorPath() const { return ownLocatorPath_; }
+
+    bool databaseExists() const { return io_.exists(databasePath_); }
+    // The database as it is on disk. Within one event the first read is shared by every
+    // lookup that follows, until forgetSnapshot(): a keystroke runs several lookups, and the
+    // file cannot change while the program holds control.
+    ReadResult readDatabase();
+    // Stores rewriteBytes(workingText) in place of the database.
+    std::optional<FileError> rewriteDatabase(const QString& workingText);
+    void forgetSnapshot() { snapshot_.reset(); }
+
+    bool ownLocatorExists() const { return io_.exists(ownLocatorPath_); }
+    // Every line of myloc.txt; the caller uses the last one.
+    std::optional<QStringList> readOwnLocatorLines(FileError* error);
+    // One line: the text exactly as entered, then CR LF.
+    std::optional<FileError> writeOwnLocator(const QString& text);
+
+private:
+    FileIo& io_;
+    QString databasePath_;
+    QString ownLocatorPath_;
+    std::optional<ReadResult> snapshot_;
+};
+
+} // namespace stationdb

@@ -1,0 +1,190 @@
+// Station database text rules and the file layer.
+#include "stationdb/files.h"
+#include "stationdb/records.h"
+#include "stationdb/stationdb.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray bytes(const char* text) {
+    return QByteArray(text);
+}
+
+TEST(StationRecords, CountLines) {
+    struct Case {
+        const char* file;
+        qsizetype lines;
+    };
+    for (const Case& c : {
+             Case{"", 0},
+             Case{"JN45AB Q1ABC\r\n", 1},
+             Case{"JN45AB Q1ABC\r\n\r\n", 2}, // as a rewrite leaves it
+             Case{"A\r\n\r\nB", 3},           // no CR LF at the end
+             Case{"A\r\nB\r\nC\r\n\r\n", 4},
+             Case{"\r\n", 1},
+             Case{"A\rB\nC", 1}, // lone CR and LF stay in the line
+             Case{"A\r\r\nB\r", 2},
+         })
+        EXPECT_EQ(stationdb::countLines(QByteArrayView(c.file)), c.lines) << c.file;
+}
+
+TEST(StationRecords, WorkingTextAndRewriteBytes) {
+    struct Case {
+        const char* file;
+        const char* working;
+        const char* rewritten;
+    };
+    for (const Case& c : {
+             Case{"", "", "\r\n"},
+             Case{"JN45AB Q1ABC\r\n\r\n", "JN45AB Q1ABC\r\n", "JN45AB Q1ABC\r\n\r\n"},
+             Case{"A\r\n\r\nB", "A\r\nB\r\n", "A\r\nB\r\n\r\n"},
+             // one pass only: of a run of empty lines, part stays
+             Case{"A\r\n\r\n\r\nB\r\n", "A\r\n\r\nB\r\n", "A\r\n\r\nB\r\n\r\n"},
+             Case{"A\r\n\r\n\r\n\r\nB", "A\r\n\r\nB\r\n", "A\r\n\r\nB\r\n\r\n"},
+             Case{"A\r", "A\r\r\n", "A\r\r\n\r\n"},
+         }) {
+        const QString working = stationdb::workingText(QByteArrayView(c.file));
+        EXPECT_EQ(working, QString::fromLatin1(c.working)) << c.file;
+        EXPECT_EQ(stationdb::rewriteBytes(working), bytes(c.rewritten)) << c.file;
+    }
+}
+
+TEST(StationRecords, EveryByteSurvivesARewrite) {
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        if (b != '\r' && b != '\n')
+            all.append(char(b));
+    all.append("\r\n");
+    EXPECT_EQ(stationdb::rewriteBytes(stationdb::workingText(all)), all + "\r\n");
+}
+
+TEST(StationRecords, LookUpLocator) {
+    const QByteArray db = "JN81GD Q1ABC\r\n"
+                          "jn81gd Q1LOW\r\n"
+                          "JN81AA Q1DEF\r\n"
+                          "JN81\r\n"
+                          "JN45AB Q1XYZ\r\n"
+                          "JN81GD Q1ABC\r\n"
+                          "\r\n";
+    struct Case {
+        const char16_t* prefix;
+        const char16_t* calls;
+    };
+    for (const Case& c : {
+             Case{u"JN8", u"Q1ABC\r\nQ1DEF\r\n\r\nQ1ABC\r\n"}, // short line gives an empty entry
+             Case{u"JN81GD", u"Q1ABC\r\nQ1ABC\r\n"},           // duplicates kept
+             Case{u"JN81GD Q1A", u"Q1ABC\r\nQ1ABC\r\n"},       // reaches into the callsign
+             Case{u"JN81GDX", u""}, Case{u"IO9", u""},
+             Case{u"JN8\u20AC", u""}, // no file byte can be a euro sign
+         }) {
+        const stationdb::LocatorLookup found = stationdb::lookUpLocator(db, c.prefix);
+        EXPECT_EQ(found.calls, QString::fromUtf16(c.calls))
+            << QString::fromUtf16(c.prefix).toStdString();
+        EXPECT_FALSE(found.marker);
+    }
+}
+
+TEST(StationRecords, AdminMarkerIsFoundOnAnyLineOnlyInColumnsEightToTwelve) {
+    EXPECT_TRUE(stationdb::lookUpLocator("JN45AB Q1ABC\r\nAA00AA KWELP\r\n", u"ZZZ").marker);
+    EXPECT_TRUE(stationdb::lookUpLocator("JN45 A KWELPER", u"\u20AC").marker);
+    EXPECT_FALSE(stationdb::lookUpLocator("JN45AB  KWELP\r\n", u"JN4").marker);
+    EXPECT_FALSE(stationdb::lookUpLocator("JN45AB kwelp\r\n", u"JN4").marker);
+    EXPECT_FALSE(stationdb::lookUpLocator("JN45AB KWEL", u"JN4").marker);
+}
+
+TEST(StationRecords, LookUpCall) {
+    const QByteArray db = "JN45AB Q1ABC\r\n"
+                          "JN61AA Q1AXY\r\n"
+                          "JO60 Q1ABD\r\n" // four-character locator: columns shift
+                          "JN45AB q1abc\r\n"
+                          "JN45AB\r\n"
+                          "JN61AA Q1ABCD";
+    struct Case {
+        const char16_t* prefix;
+        const char16_t* locators;
+    };
+    for (const Case& c : {
+             Case{u"Q1A", u"JN45AB\r\nJN61AA\r\nJN61AA\r\n"},
+             Case{u"Q1ABC", u"JN45AB\r\nJN61AA\r\n"},
+             Case{u"Q1ABCD", u"JN61AA\r\n"},
+             Case{u"AB", u"JO60 Q\r\n"}, // JO60 Q1ABD read from column 8
+             Case{u"Q9", u""},
+         })
+        EXPECT_EQ(stationdb::lookUpCall(db, c.prefix), QString::fromUtf16(c.locators))
+            << QString::fromUtf16(c.prefix).toStdString();
+}
+
+TEST(StationRecords, StoredCallsMatchWholeCallsignsOnly) {
+    const stationdb::StoredCalls calls(
+        u"JN45AB Q1ABC\r\nJN61AA Q1ABCD\r\nNOSPACE\r\nJO60AB \r\n"_s);
+    EXPECT_TRUE(calls.contains(u"Q1ABC"));
+    EXPECT_TRUE(calls.contains(u"Q1ABCD"));
+    EXPECT_FALSE(calls.contains(u"Q1AB"));
+    EXPECT_FALSE(calls.contains(u"q1abc"));
+    EXPECT_FALSE(calls.contains(u"NOSPACE"));
+    stationdb::StoredCalls more(QString{});
+    more.add(u"Q1NEW"_s);
+    EXPECT_TRUE(more.contains(u"Q1NEW"));
+}
+
+// Fails the n-th piece of a write, as a full disk would.
+class FailingIo : public stationdb::FileIo {
+protected:
+    bool writeChunk(QSaveFile& file, QByteArrayView chunk) override {
+        if (chunksLeft-- == 0)
+            return false;
+        return FileIo::writeChunk(file, chunk);
+    }
+
+public:
+    int chunksLeft = 1;
+};
+
+TEST(StationFiles, AFailedRewriteLeavesTheOldFileAndNoTemporaryFile) {
+    QTemporaryDir dir;
+    FailingIo io;
+    stationdb::StationDb db(dir.path(), io);
+    const QByteArray old = "JN45AB Q1ABC\r\n\r\n";
+    {
+        QFile f(db.databasePath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(old);
+    }
+    const QString big = QString(3 << 20, u'x'); // several pieces
+    const auto error = db.rewriteDatabase(big);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_TRUE(error->message().startsWith(u"Cannot write "_s)) << error->message().toStdString();
+    EXPECT_TRUE(error->message().contains(u"norvane.txt"_s));
+    QFile f(db.databasePath());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), old);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{u"norvane.txt"_s});
+}
+
+TEST(StationFiles, SnapshotLastsUntilForgottenOrRewritten) {
+    QTemporaryDir dir;
+    stationdb::FileIo io;
+    stationdb::StationDb db(dir.path(), io);
+    EXPECT_FALSE(db.readDatabase().exists);
+    const auto write = [&](const char* content) {
+        QFile f(db.databasePath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    };
+    write("A\r\n");
+    EXPECT_FALSE(db.readDatabase().exists) << "same event: the first read is reused";
+    db.forgetSnapshot();
+    EXPECT_EQ(db.readDatabase().bytes, bytes("A\r\n"));
+    ASSERT_FALSE(db.rewriteDatabase(u"B\r\n"_s));
+    EXPECT_EQ(db.readDatabase().bytes, bytes("B\r\n\r\n"));
+}
+
+} // namespace

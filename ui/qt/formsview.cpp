@@ -1,0 +1,298 @@
+#include "formsview.h"
+
+#include "ui/text.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextCursor>
+#include <algorithm>
+
+namespace ui::qt {
+
+QString modelTextFromWidget(const QString& widgetText) {
+    QString text = widgetText;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text.replace(QLatin1Char('\n'), ui::kCrLf);
+}
+
+QString widgetTextFromModel(const QString& modelText) {
+    QString text = modelText;
+    return text.replace(ui::kCrLf, QLatin1String("\n"));
+}
+
+namespace {
+
+// Closing by the title bar goes to the model, which decides what it means.
+class FormWidget final : public QWidget {
+public:
+    explicit FormWidget(ui::Form* form) : form_(form) {}
+    void detach() { form_ = nullptr; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        event->ignore();
+        if (form_)
+            form_->requestClose();
+    }
+
+private:
+    ui::Form* form_;
+};
+
+} // namespace
+
+struct FormsView::Item {
+    ui::Control* control = nullptr;
+    QWidget* widget = nullptr;
+    QString syncedText; // the model text the widget shows, to skip needless updates
+    bool textStale = true;
+};
+
+struct FormsView::Window {
+    ui::Form* form = nullptr;
+    QPointer<FormWidget> widget;
+    std::vector<Item> items;
+    bool placed = false;
+    bool updating = false; // the view is writing into a widget: do not echo to the model
+
+    Item* item(const ui::Control& control) {
+        for (auto& i : items)
+            if (i.control == &control)
+                return &i;
+        return nullptr;
+    }
+};
+
+FormsView::FormsView(ui::Forms& forms, QIcon appIcon, std::function<void()> onProgramEnded)
+    : forms_(forms), appIcon_(std::move(appIcon)), onProgramEnded_(std::move(onProgramEnded)) {
+    forms_.setObserver(this);
+}
+
+FormsView::~FormsView() {
+    forms_.setObserver(nullptr);
+    for (auto& w : windows_)
+        delete w->widget.data();
+}
+
+QWidget* FormsView::window(QStringView formName) const {
+    for (const auto& w : windows_)
+        if (w->form && w->form->name() == formName)
+            return w->widget;
+    return nullptr;
+}
+
+FormsView::Window* FormsView::find(const ui::Form& form) const {
+    for (const auto& w : windows_)
+        if (w->form == &form)
+            return w.get();
+    return nullptr;
+}
+
+FormsView::Window& FormsView::windowFor(ui::Form& form) {
+    if (Window* existing = find(form))
+        return *existing;
+    auto window = std::make_shared<Window>();
+    window->form = &form;
+    window->widget = new FormWidget(&form);
+    FormWidget* widget = window->widget;
+    const ui::FormDefinition& def = form.definition();
+    widget->setObjectName(def.name);
+    widget->setWindowTitle(form.caption());
+    // The twips layout was drawn for an 8-point font; larger defaults would clip captions.
+    QFont font = widget->font();
+    font.setPointSizeF(8.0);
+    widget->setFont(font);
+    widget->resize(twipsToPixels(def.clientWidth), twipsToPixels(def.clientHeight));
+    if (def.appIcon)
+        widget->setWindowIcon(appIcon_);
+    windows_.push_back(window);
+    window->items.reserve(form.controls().size());
+    for (const auto& control : form.controls())
+        createItem(window, *control);
+
+    // Keyboard focus follows the tab indexes; labels never take it.
+    std::vector<Item*> focusable;
+    for (auto& i : window->items)
+        if (i.control->type() != ui::ControlType::Label)
+            focusable.push_back(&i);
+    std::sort(focusable.begin(), focusable.end(), [](const Item* a, const Item* b) {
+        return a->control->definition().tabIndex < b->control->definition().tabIndex;
+    });
+    for (size_t k = 1; k < focusable.size(); ++k)
+        QWidget::setTabOrder(focusable[k - 1]->widget, focusable[k]->widget);
+    for (Item* i : focusable)
+        if (i->control->visible()) {
+            i->widget->setFocus(Qt::OtherFocusReason);
+            break;
+        }
+    return *window;
+}
+
+// Connections hold the window record: a widget can outlive its model window briefly.
+void FormsView::createItem(const std::shared_ptr<Window>& w, ui::Control& control) {
+    const ui::ControlDefinition& def = control.definition();
+    QWidget* parent = w->widget;
+    QWidget* widget = nullptr;
+    switch (control.type()) {
+    case ui::ControlType::TextBox: {
+        auto& box = static_cast<ui::TextBox&>(control);
+        if (box.multiLine()) {
+            auto* edit = new QPlainTextEdit(parent);
+            edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            edit->setTabChangesFocus(true);
+            QObject::connect(edit, &QPlainTextEdit::textChanged, edit, [w, &box, edit] {
+                if (w->updating || !w->form)
+                    return;
+                Item* item = w->item(box);
+                item->syncedText = modelTextFromWidget(edit->toPlainText());
+                item->textStale = false;
+                box.setText(item->syncedText);
+            });
+            widget = edit;
+        } else {
+            auto* edit = new QLineEdit(parent);
+            QObject::connect(edit, &QLineEdit::textEdited, edit, [w, &box](const QString& text) {
+                if (w->form)
+                    box.setText(text);
+            });
+            widget = edit;
+        }
+        break;
+    }
+    case ui::ControlType::Label: {
+        auto* label = new QLabel(parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setText(static_cast<ui::Label&>(control).caption());
+        widget = label;
+        break;
+    }
+    case ui::ControlType::CommandButton: {
+        auto& button = static_cast<ui::CommandButton&>(control);
+        auto* push = new QPushButton(button.caption(), parent);
+        push->setAutoDefault(false);
+        QObject::connect(push, &QPushButton::clicked, push, [w, &button] {
+            if (w->form)
+                button.click();
+        });
+        widget = push;
+        break;
+    }
+    }
+    widget->setObjectName(def.name);
+    widget->setGeometry(twipsToPixels(def.geometry.left), twipsToPixels(def.geometry.top),
+                        twipsToPixels(def.geometry.width), twipsToPixels(def.geometry.height));
+    widget->setVisible(control.visible());
+    w->items.push_back(Item{&control, widget, {}, true});
+    syncText(w->items.back());
+}
+
+// Text goes into visible widgets only: hidden boxes can hold a whole database.
+void FormsView::syncText(Item& item) {
+    if (item.control->type() != ui::ControlType::TextBox || !item.control->visible())
+        return;
+    auto& box = static_cast<ui::TextBox&>(*item.control);
+    if (!item.textStale && item.syncedText == box.text())
+        return;
+    Window* w = find(box.form());
+    w->updating = true;
+    if (auto* edit = qobject_cast<QLineEdit*>(item.widget)) {
+        if (edit->text() != box.text())
+            edit->setText(box.text());
+    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(item.widget)) {
+        edit->setPlainText(widgetTextFromModel(box.text()));
+    }
+    w->updating = false;
+    item.syncedText = box.text();
+    item.textStale = false;
+}
+
+void FormsView::formChanged(ui::Form& form, ui::Property property) {
+    Window* window = find(form);
+    if (property == ui::Property::Caption) {
+        if (window)
+            window->widget->setWindowTitle(form.caption());
+        return;
+    }
+    if (!form.visible()) {
+        if (window)
+            window->widget->hide();
+        return;
+    }
+    Window& shown = windowFor(form);
+    if (!shown.placed) {
+        // Both shown windows start centred on the screen.
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect frame = shown.widget->frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            shown.widget->move(frame.topLeft());
+        }
+        shown.placed = true;
+    }
+    shown.widget->show();
+    shown.widget->raise();
+    shown.widget->activateWindow();
+}
+
+void FormsView::controlChanged(ui::Control& control, ui::Property property) {
+    Window* window = find(control.form());
+    if (!window)
+        return; // not shown yet: the widget reads the model when it is created
+    Item* item = window->item(control);
+    switch (property) {
+    case ui::Property::Text:
+        item->textStale = true;
+        syncText(*item);
+        break;
+    case ui::Property::Caption:
+        if (auto* label = qobject_cast<QLabel*>(item->widget))
+            label->setText(static_cast<ui::Label&>(control).caption());
+        break;
+    case ui::Property::Visible:
+        item->widget->setVisible(control.visible());
+        syncText(*item);
+        break;
+    case ui::Property::SelStart: {
+        const int position = static_cast<ui::TextBox&>(control).selStart();
+        if (auto* edit = qobject_cast<QLineEdit*>(item->widget)) {
+            edit->setCursorPosition(position);
+        } else if (auto* edit = qobject_cast<QPlainTextEdit*>(item->widget)) {
+            const QString before = static_cast<ui::TextBox&>(control).text().left(position);
+            QTextCursor cursor = edit->textCursor();
+            cursor.setPosition(int(widgetTextFromModel(before).size()));
+            edit->setTextCursor(cursor);
+        }
+        break;
+    }
+    }
+}
+
+void FormsView::formUnloaded(ui::Form& form) {
+    const auto it = std::find_if(windows_.begin(), windows_.end(),
+                                 [&](const auto& w) { return w->form == &form; });
+    if (it == windows_.end())
+        return;
+    // The widget may be inside one of its own signals right now: let Qt delete it later.
+    (*it)->form = nullptr;
+    if (FormWidget* widget = (*it)->widget) {
+        widget->detach();
+        widget->hide();
+        widget->deleteLater();
+    }
+    windows_.erase(it);
+}
+
+void FormsView::programEnded() {
+    if (onProgramEnded_)
+        onProgramEnded_();
+}
+
+} // namespace ui::qt

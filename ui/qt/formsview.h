@@ -1,0 +1,55 @@
+// Shows the windows of a ui::Forms model as real Qt widgets and hands the operator's
+// actions back to the model. No behaviour lives here: every rule is in the handlers.
+#pragma once
+
+#include "ui/forms.h"
+
+#include <QIcon>
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace ui::qt {
+
+// 15 twips make one pixel at 96 dpi.
+constexpr int twipsToPixels(int twips) {
+    return (twips + 7) / 15;
+}
+
+// Multi-line boxes keep CR LF in the model whatever the platform's clipboard used.
+QString modelTextFromWidget(const QString& widgetText);
+QString widgetTextFromModel(const QString& modelText);
+
+class FormsView final : public ui::FormsObserver {
+public:
+    FormsView(ui::Forms& forms, QIcon appIcon, std::function<void()> onProgramEnded);
+    ~FormsView() override;
+    FormsView(const FormsView&) = delete;
+    FormsView& operator=(const FormsView&) = delete;
+
+    // The top-level widget of a window that has been shown, or nullptr.
+    QWidget* window(QStringView formName) const;
+
+private:
+    struct Window;
+    struct Item;
+
+    void formChanged(ui::Form& form, ui::Property property) override;
+    void controlChanged(ui::Control& control, ui::Property property) override;
+    void formUnloaded(ui::Form& form) override;
+    void programEnded() override;
+
+    Window* find(const ui::Form& form) const;
+    Window& windowFor(ui::Form& form);
+    void createItem(const std::shared_ptr<Window>& window, ui::Control& control);
+    void syncText(Item& item);
+
+    ui::Forms& forms_;
+    QIcon appIcon_;
+    std::function<void()> onProgramEnded_;
+    std::vector<std::shared_ptr<Window>> windows_;
+};
+
+} // namespace ui::qt
