@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Starts the real program under Xvfb and drives it as an operator would: first start,
+# start with a database, the log window's two modes, Exit and the title bar's close.
+# usage: smoke_test.sh NORVANE_BINARY CLOSE_WINDOW_BINARY [SCREENSHOT_DIR]
+set -euo pipefail
+
+norvane=$1
+close_window=$2
+shots=${3:-}
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# A display of our own; -displayfd picks a free number.
+exec 3> "$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+
+# Waits for a visible window whose title is exactly $1 and prints its id.
+window() {
+    local id
+    timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" > /dev/null ||
+        fail "no window titled '$1'"
+    sleep 0.3 # a new window may still be replaced while it settles: ask again
+    id=$(xdotool search --onlyvisible --name "^$1\$" | tail -n1)
+    [ -n "$id" ] || fail "window titled '$1' went away"
+    echo "$id"
+}
+
+# Clicks at a point given in twips inside window $1 (15 twips = 1 pixel).
+click() { xdotool mousemove --window "$1" $(( $2 / 15 )) $(( $3 / 15 )) click 1; }
+
+ended() {
+    for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+    return 1
+}
+
+# Saves window $2 as $1.png when a screenshot folder was given.
+shot() { [ -z "$shots" ] || import -window "$2" "$shots/$1.png"; }
+
+echo "-- first start asks for the own locator"
+first="$work/first"
+mkdir -p "$first"
+"$norvane" --dir "$first" > "$work/first.log" 2>&1 &
+app=$!; pids+=($app)
+prompt=$(window "Norvane v1.2")
+xdotool windowfocus --sync "$prompt" key Return
+main=$(window "Norvane v1.2 - tamsel")
+[ "$(od -An -c "$first/myloc.txt" | tr -s ' ')" = " j n 8 1 g d \r \n" ] ||
+    fail "myloc.txt holds $(od -An -c "$first/myloc.txt")"
+[ ! -e "$first/norvane.txt" ] || fail "start-up created a database"
+click "$main" 4147 4387 # Exit
+ended "$app" || fail "Exit did not end the program"
+echo "ok"
+
+echo "-- start with a database of three records"
+data="$work/data"
+mkdir -p "$data"
+printf 'JN81GD\r\n' > "$data/myloc.txt"
+printf 'JN45AB Q1ABC\r\nJN61AA Q1AXY\r\nJO60AB Q1DEF\r\n\r\n' > "$data/norvane.txt"
+cp "$data/norvane.txt" "$work/database.before"
+"$norvane" --dir "$data" > "$work/data.log" 2>&1 &
+app=$!; pids+=($app)
+main=$(window "Norvane v1.2 - tamsel - 4 different Call")
+click "$main" 4567 382 # the call field
+xdotool type --delay 30 q1ab
+sleep 0.5
+shot main-window "$main"
+
+echo "-- Check LOG and EDI --> DB open the log window in its two modes"
+click "$main" 1687 4387
+log=$(window "EDI check")
+shot log-window-check "$log"
+# Both windows open centred on the screen; move the log window off the main window.
+xdotool windowmove "$log" 0 0
+sleep 0.3
+click "$main" 3007 4387
+sleep 0.3
+[ "$(xdotool getwindowname "$log")" = "EDI Add to Database" ] || fail "log window not in add mode"
+
+echo "-- closing the main window by its title bar ends the program"
+"$close_window" "$main"
+ended "$app" || fail "closing the main window did not end the program"
+cmp -s "$data/norvane.txt" "$work/database.before" || fail "the database changed"
+grep -v -e 'XDG_RUNTIME_DIR' "$work/data.log" "$work/first.log" | grep -i -e warning -e error &&
+    fail "the program complained"
+echo "ok"
+echo "smoke test passed"
