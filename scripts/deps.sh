@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Norvane needs on Debian 12 (or newer), and
+# nothing when it is all there already.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev libgl-dev            # Qt 6 Core and Widgets
+    libgtest-dev libgmock-dev         # tests
+    libbenchmark-dev                  # benchmarks
+    xvfb xdotool libx11-dev           # the smoke test of the real window
+    clang libclang-rt-14-dev          # fuzz targets (libFuzzer)
+    clang-format
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds Norvane with warnings as errors and runs every test, then builds it again with
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs every test once more.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+echo "== build and test (warnings are errors)"
+cmake -S . -B build-ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNORVANE_WERROR=ON
+cmake --build build-ci -j "$jobs"
+ctest --test-dir build-ci --output-on-failure -j "$jobs"
+
+echo "== sources follow .clang-format"
+cmake --build build-ci --target format-check
+
+echo "== build and test under AddressSanitizer + UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNORVANE_WERROR=ON \
+      -DNORVANE_SANITIZE=ON -DNORVANE_BENCH=OFF
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== all tests passed"
