@@ -1,5 +1,11 @@
 #include "logwindow.h"
 
+#include "stationdb/records.h"
+#include "stationimport.h"
+#include "ui/text.h"
+
+#include <optional>
+
 using namespace Qt::StringLiterals;
 
 namespace edilog {
@@ -9,8 +15,11 @@ LogWindow::LogWindow(stationdb::StationDb& db, std::function<QString()> recordCo
 
 void LogWindow::bind(ui::Form& form3) {
     form3.onLoad([this, &form3] { load(form3); });
-    form3.button(u"Command4").onClick([this, &form3] { info(form3); });
+    form3.button(u"Command1").onClick([this, &form3] { addStations(form3, ExtractQsoRecords); });
     form3.button(u"Command2").onClick([&form3] { form3.forms().unload(u"Form3"); });
+    form3.button(u"Command3").onClick([this, &form3] { check(form3); });
+    form3.button(u"Command4").onClick([this, &form3] { info(form3); });
+    form3.button(u"Command5").onClick([this, &form3] { addStations(form3, PlainTextRecords); });
 }
 
 void LogWindow::load(ui::Form& form3) {
@@ -21,6 +30,64 @@ void LogWindow::load(ui::Form& form3) {
 void LogWindow::info(ui::Form& form3) {
     form3.forms().messageBox(u"Database have "_s + form3.textBox(u"Text3").text() +
                              u" different records"_s);
+}
+
+void LogWindow::check(ui::Form& form3) {
+    ui::Forms& forms = form3.forms();
+    const std::vector<QsoRecord> qsos =
+        ExtractQsoRecords(AsFileText(form3.textBox(u"Text1").text()));
+    std::optional<CallLocators> stored;
+    QByteArray indexedSnapshot; // the last snapshot found to match `stored`
+    qsizetype wrong = 0;
+    for (const QsoRecord& qso : qsos) {
+        // Read before the call lookup runs: it then works on this same snapshot, and a file
+        // that cannot be read is reported once, here.
+        const stationdb::ReadResult file = db_.readDatabase();
+        if (file.error) {
+            forms.messageBox(file.error->message());
+            return;
+        }
+        // Every message box lets the file change on disk, so a new snapshot is read after
+        // it; index it again only when its bytes differ.
+        if (!stored || file.bytes.constData() != indexedSnapshot.constData()) {
+            if (!stored || file.bytes != stored->database())
+                stored.emplace(file.bytes);
+            indexedSnapshot = file.bytes;
+        }
+
+        // The main window looks the call up as if the operator had typed it.
+        forms.form(u"Form1").textBox(u"Text2").setText(qso.Call);
+        // Only records of exactly this call count: a longer call that begins with it, or a
+        // second record of the station elsewhere, must not make a right locator look wrong.
+        if (stored->compare(ui::upperCase(qso.Call), qso.Locator) !=
+            CallLocators::Verdict::Disagrees)
+            continue;
+        forms.messageBox(u"Check locator "_s + qso.Locator + u" about "_s + qso.Call);
+        ++wrong;
+    }
+    forms.messageBox(u"Probabily wrongs "_s + QString::number(wrong));
+    forms.form(u"Form1").textBox(u"Text2").setText(u"end..."_s);
+}
+
+void LogWindow::addStations(ui::Form& form3, Parser parse) {
+    ui::Forms& forms = form3.forms();
+    // On any file failure the command stops with the paste kept, so nothing is lost.
+    const stationdb::ReadResult file = db_.readDatabase();
+    if (file.error) {
+        forms.messageBox(file.error->message());
+        return;
+    }
+    const StationImport import = AddNewStations(stationdb::workingText(file.bytes),
+                                                parse(AsFileText(form3.textBox(u"Text1").text())));
+    ui::TextBox& working = form3.textBox(u"Text2");
+    working.setText(import.workingText);
+    if (const std::optional<stationdb::FileError> error = db_.rewriteDatabase(working.text())) {
+        forms.messageBox(error->message());
+        return;
+    }
+    forms.messageBox(u"Has been added "_s + QString::number(import.added) + u" new records "_s +
+                     import.addedList);
+    form3.textBox(u"Text1").setText(QString());
 }
 
 } // namespace edilog

@@ -1,1 +1,66 @@
-#include <gtest/gtest.h>
+// The log window's commands pressed in the real widgets, with the log pasted into them.
+#include "support/gui_fixture.h"
+
+using namespace Qt::StringLiterals;
+using testing_support::operator""_b;
+
+namespace {
+
+class LogWindowGui : public testing_support::GuiTest {
+protected:
+    void click(const char16_t* formName, const char* button) {
+        auto* push = widget<QPushButton>(formName, button);
+        ASSERT_NE(push, nullptr) << button;
+        ASSERT_TRUE(push->isVisible()) << button;
+        QTest::mouseClick(push, Qt::LeftButton);
+    }
+    // Pasted as a clipboard holds it: bare LF line breaks.
+    void paste(const QString& text) {
+        auto* edit = widget<QPlainTextEdit>(u"Form3", "Text1");
+        ASSERT_NE(edit, nullptr);
+        edit->insertPlainText(text);
+    }
+    void exitLogWindow() {
+        click(u"Form3", "Command2");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+};
+
+const QString kLog = u"[REG1TEST;1]\n[QSORecords;2]\n"
+                     u"130507;1410;Q2NEW;1;59;001;59;001;;JO60AB;123;;N;N;\n"
+                     u"130507;1412;Q1ABC;1;59;002;59;002;;JN45AB;123;;N;N;\n"_s;
+
+TEST_F(LogWindowGui, AddEdiThenCheckFromTheButtons) {
+    show("JN45AB Q1ABC\r\n"_b);
+    click(u"Form1", "Command3"); // EDI --> DB
+    paste(kLog);
+    click(u"Form3", "Command1"); // Add EDI
+    EXPECT_EQ(dialogs.messages,
+              QStringList{u"Has been added 1 new records \r\nJO60AB Q2NEW \r\n"_s});
+    EXPECT_EQ(readFile("norvane.txt"), "JN45AB Q1ABC\r\nJO60AB Q2NEW\r\n\r\n"_b);
+    EXPECT_EQ(widget<QPlainTextEdit>(u"Form3", "Text1")->toPlainText(), QString());
+
+    exitLogWindow();
+    click(u"Form1", "Command2"); // Check LOG
+    paste(QString(kLog).replace(u"JO60AB"_s, u"JO61CD"_s));
+    click(u"Form3", "Command3"); // Check
+    EXPECT_EQ(dialogs.messages.mid(1),
+              (QStringList{u"Check locator JO61CD about Q2NEW"_s, u"Probabily wrongs 1"_s}));
+    EXPECT_EQ(widget<QLineEdit>(u"Form1", "Text2")->text(), u"END..."_s);
+    EXPECT_FALSE(widget<QPlainTextEdit>(u"Form3", "Text1")->toPlainText().isEmpty());
+    EXPECT_EQ(readFile("norvane.txt"), "JN45AB Q1ABC\r\nJO60AB Q2NEW\r\n\r\n"_b);
+}
+
+TEST_F(LogWindowGui, AddTxtOnceTheMarkerRevealsIt) {
+    show("JN45AB KWELP\r\n"_b);
+    click(u"Form1", "Command3");
+    EXPECT_FALSE(widget<QPushButton>(u"Form3", "Command5")->isVisible());
+    QTest::keyClicks(widget<QLineEdit>(u"Form1", "Text1"), u"jo6"_s);
+    paste(u"JO60AB;Q2NEW\nJO6\nJO61CD Q2NEW\n"_s);
+    click(u"Form3", "Command5"); // Add TXT
+    EXPECT_EQ(dialogs.messages,
+              QStringList{u"Has been added 1 new records \r\nJO60AB Q2NEW \r\n"_s});
+    EXPECT_EQ(readFile("norvane.txt"), "JN45AB KWELP\r\nJO60AB Q2NEW\r\n\r\n"_b);
+}
+
+} // namespace

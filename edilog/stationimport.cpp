@@ -1,0 +1,75 @@
+#include "stationimport.h"
+
+#include "stationdb/records.h"
+#include "ui/text.h"
+
+namespace edilog {
+
+namespace {
+
+bool holdsLine(const QString& text, const QString& line) {
+    const QString inner = ui::kCrLf + line + ui::kCrLf;
+    return text.startsWith(line + ui::kCrLf) || text.contains(inner);
+}
+
+} // namespace
+
+QString AsFileText(const QString& pasted) {
+    return QString::fromLatin1(pasted.toLatin1());
+}
+
+std::vector<QsoRecord> PlainTextRecords(const QString& text) {
+    constexpr qsizetype kCallStart = 7; // the callsign begins at the 8th character
+    std::vector<QsoRecord> records;
+    for (const QString& line : ui::splitAtCrLf(text)) {
+        if (line.size() < kCallStart)
+            continue;
+        records.push_back(QsoRecord{line.sliced(kCallStart), line.first(6)});
+    }
+    return records;
+}
+
+StationImport AddNewStations(const QString& workingText, const std::vector<QsoRecord>& stations) {
+    StationImport result{workingText, ui::kCrLf, 0};
+    stationdb::StoredCalls stored(workingText);
+    for (const QsoRecord& station : stations) {
+        if (station.Call.isEmpty() || stored.contains(station.Call))
+            continue;
+        const QString record = station.Locator + u' ' + station.Call;
+        // A locator with a space in it reads back with part of it as the callsign; such a
+        // record is recognised by its whole line, or every import would add it again.
+        if (station.Locator.contains(u' ') && holdsLine(result.workingText, record))
+            continue;
+        stored.add(station.Call);
+        result.workingText += record + ui::kCrLf;
+        result.addedList += record + u' ' + ui::kCrLf;
+        ++result.added;
+    }
+    return result;
+}
+
+CallLocators::CallLocators(const QByteArray& database) : database_(database) {
+    locators_.reserve(database_.size() / 16); // a typical record is 12 characters and CR LF
+    stationdb::forEachLine(database_, [this](QByteArrayView line) {
+        const qsizetype space = line.indexOf(' ');
+        if (space >= 0)
+            locators_.insert(line.sliced(space + 1), line.first(space));
+    });
+}
+
+CallLocators::Verdict CallLocators::compare(QStringView call, QStringView locator) const {
+    // A character that no file byte can be is in no record.
+    const std::optional<QByteArray> callBytes = stationdb::toLatin1Exactly(call);
+    if (call.isEmpty() || !callBytes)
+        return Verdict::NotStored;
+    const auto [first, last] = locators_.equal_range(QByteArrayView(*callBytes));
+    if (first == last)
+        return Verdict::NotStored;
+    const std::optional<QByteArray> locatorBytes = stationdb::toLatin1Exactly(locator);
+    for (auto it = first; locatorBytes && it != last; ++it)
+        if (*it == *locatorBytes)
+            return Verdict::Agrees;
+    return Verdict::Disagrees;
+}
+
+} // namespace edilog

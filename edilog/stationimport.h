@@ -1,0 +1,58 @@
+// What the log window's commands do with station records, apart from the window itself:
+// the plain-text import's line layout, the exact presence test of both imports, and the
+// call index the log check compares against.
+#pragma once
+
+#include "qsorecord.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QMultiHash>
+#include <QString>
+#include <QStringView>
+#include <vector>
+
+namespace edilog {
+
+// Pasted text as the database file can hold it: a character beyond Latin-1 becomes '?', as
+// the rewrite would store it, so that an import compares exactly what it will store and a
+// second import of the same log finds everything the first one added.
+QString AsFileText(const QString& pasted);
+
+// Stations given as plain lines in the database's own layout: the locator in characters 1
+// to 6, any separator in 7, the callsign from 8 to the end (trailing spaces kept). Lines
+// shorter than 7 characters have no callsign position and give nothing.
+std::vector<QsoRecord> PlainTextRecords(const QString& text);
+
+struct StationImport {
+    QString workingText; // the working text given, with the new records appended
+    QString addedList;   // CR LF, then "LOCATOR CALL " and CR LF per new record
+    qsizetype added = 0;
+};
+
+// Appends, in order, every station whose callsign no record holds yet, compared exactly and
+// case-sensitively: a station listed twice is added once, with its first locator, and an
+// empty callsign is never added.
+StationImport AddNewStations(const QString& workingText, const std::vector<QsoRecord>& stations);
+
+// The locators the database holds for each exact callsign (the text after a record line's
+// first space; the locator is the text before it).
+class CallLocators {
+public:
+    explicit CallLocators(const QByteArray& database);
+
+    const QByteArray& database() const { return database_; }
+
+    enum class Verdict {
+        NotStored, // no record has exactly this callsign
+        Agrees,    // some record of the callsign holds exactly this locator
+        Disagrees, // records of the callsign exist, none at this locator
+    };
+    Verdict compare(QStringView call, QStringView locator) const;
+
+private:
+    QByteArray database_;                                 // keeps the views below valid
+    QMultiHash<QByteArrayView, QByteArrayView> locators_; // callsign -> locator
+};
+
+} // namespace edilog
