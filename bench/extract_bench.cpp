@@ -32,16 +32,13 @@ void BM_ExtractSynthetic(benchmark::State& state) {
 BENCHMARK(BM_ExtractSynthetic)->Arg(1000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 QString sampleDir() {
-    const QString fromEnv = qEnvironmentVariable("NORVANE_SAMPLES");
-    if (!fromEnv.isEmpty())
-        return fromEnv;
     return QStringLiteral(NORVANE_SAMPLES_DIR);
 }
 
 void BM_ExtractLargeSample(benchmark::State& state) {
     QFile file(QDir(sampleDir()).filePath(u"log-144mhz-large.edi"_s));
     if (!file.open(QIODevice::ReadOnly)) {
-        state.SkipWithError("log-144mhz-large.edi not found; set NORVANE_SAMPLES");
+        state.SkipWithError("log-144mhz-large.edi not found");
         return;
     }
     const QString text = QString::fromLatin1(file.readAll());

@@ -1,4 +1,5 @@
 #include "edilog/qsorecord.h"
+#include "support/samples.h"
 #include "ui/text.h"
 
 #include <QDir>
@@ -180,12 +181,7 @@ TEST(ExtractQsoRecords, NoLimitOnTheNumberOfLines) {
     EXPECT_EQ(records.back().Call, u"Q039999"_s);
 }
 
-QDir samplesDir() {
-    const QString fromEnv = qEnvironmentVariable("NORVANE_SAMPLES");
-    if (!fromEnv.isEmpty())
-        return QDir(fromEnv);
-    return QDir(QFileInfo(QString::fromUtf8(__FILE__)).absolutePath() + u"/data/edi"_s);
-}
+using testing_support::samplesDir;
 
 struct SampleCase {
     const char* file;
