@@ -38,9 +38,11 @@ StationImport AddNewStations(const QString& workingText, const std::vector<QsoRe
         const QString record = station.Locator + u' ' + station.Call;
         // A locator with a space in it reads back with part of it as the callsign; such a
         // record is recognised by its whole line, or every import would add it again.
-        if (station.Locator.contains(u' ') && holdsLine(result.workingText, record))
+        const bool storedAsLine =
+            station.Locator.contains(u' ') && holdsLine(result.workingText, record);
+        stored.add(station.Call); // a later line of the same station is passed over
+        if (storedAsLine)
             continue;
-        stored.add(station.Call);
         result.workingText += record + ui::kCrLf;
         result.addedList += record + u' ' + ui::kCrLf;
         ++result.added;

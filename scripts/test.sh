@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Norvane with warnings as errors and runs every test, then builds it again with
-# AddressSanitizer and UndefinedBehaviorSanitizer and runs every test once more.
+# AddressSanitizer and UndefinedBehaviorSanitizer and runs every test once more, and runs
+# each fuzz target for a short while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -21,5 +22,12 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== fuzz targets, 30 seconds each"
+if command -v clang++ > /dev/null; then
+    scripts/fuzz.sh 30
+else
+    echo "clang++ not found: fuzz targets skipped (scripts/deps.sh installs it)"
+fi
 
 echo "== all tests passed"

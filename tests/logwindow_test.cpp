@@ -179,7 +179,9 @@ TEST_F(LogWindowTest, ImportingTheSameTextAgainAddsNothing) {
     ASSERT_EQ(logs.size(), 10) << "sample logs not found";
     for (const Command command : {Command::AddEdi, Command::AddTxt}) {
         const QStringList pastes =
-            command == Command::AddEdi ? logs : QStringList{u"JO60 Q1ABC\r\nJO6 A Q2XY"_s};
+            command == Command::AddEdi
+                ? logs
+                : QStringList{u"JO60 Q1ABC\r\nJO6 A Q2XY"_s, u"JO6 AB Q1\r\nJO6 AC Q1"_s};
         for (const QString& pasted : pastes) {
             startWithoutDatabase();
             run(command, pasted);
