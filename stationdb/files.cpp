@@ -22,42 +22,52 @@ bool FileIo::exists(const QString& path) const {
 
 ReadResult FileIo::read(const QString& path) {
     ReadResult result;
-    if (!exists(path))
-        return result;
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return result; // nothing there: a normal state
     result.exists = true;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = FileError{FileError::Operation::Read, path, file.errorString()};
-        return result;
-    }
-    result.bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.error = FileError{FileError::Operation::Read, path, file.errorString()};
+    const auto failed = [&](const QString& reason) {
+        result.error = FileError{FileError::Operation::Read, path, reason};
         result.bytes.clear();
-    }
+        return result;
+    };
+    // Something is there but holds no stations: say so rather than look empty.
+    if (!info.exists())
+        return failed(u"it is a link to "_s + QDir::toNativeSeparators(info.symLinkTarget()) +
+                      u", which does not exist"_s);
+    if (info.isDir())
+        return failed(u"it is a folder, not a file"_s);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(file.errorString());
+    result.bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return failed(file.errorString());
     return result;
 }
 
 std::optional<FileError> FileIo::write(const QString& path, QByteArrayView bytes) {
     QSaveFile file(path);
-    const auto failed = [&] {
-        const QString reason = file.errorString();
-        file.cancelWriting();
+    const auto failed = [&](const QString& reason) {
+        file.cancelWriting(); // the temporary file goes, the old file stays
         return FileError{FileError::Operation::Write, path, reason};
     };
     if (!file.open(QIODevice::WriteOnly))
-        return failed();
+        return failed(file.errorString());
     constexpr qsizetype kChunk = 1 << 20;
     for (qsizetype at = 0; at < bytes.size(); at += kChunk)
-        if (!writeChunk(file, bytes.sliced(at, std::min(kChunk, bytes.size() - at))))
-            return failed();
+        if (const auto reason =
+                writeChunk(file, bytes.sliced(at, std::min(kChunk, bytes.size() - at))))
+            return failed(*reason);
     if (!file.commit())
         return FileError{FileError::Operation::Write, path, file.errorString()};
     return std::nullopt;
 }
 
-bool FileIo::writeChunk(QSaveFile& file, QByteArrayView chunk) {
-    return file.write(chunk.data(), chunk.size()) == chunk.size();
+std::optional<QString> FileIo::writeChunk(QSaveFile& file, QByteArrayView chunk) {
+    if (file.write(chunk.data(), chunk.size()) != chunk.size())
+        return file.errorString();
+    return std::nullopt;
 }
 
 } // namespace stationdb

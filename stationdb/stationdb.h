@@ -17,7 +17,6 @@ public:
     QString databasePath() const { return databasePath_; }
     QString ownLocatorPath() const { return ownLocatorPath_; }
 
-    bool databaseExists() const { return io_.exists(databasePath_); }
     // The database as it is on disk. Within one event the first read is shared by every
     // lookup that follows, until forgetSnapshot(): a keystroke runs several lookups, and the
     // file cannot change while the program holds control.

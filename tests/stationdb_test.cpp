@@ -137,9 +137,9 @@ TEST(StationRecords, StoredCallsMatchWholeCallsignsOnly) {
 // Fails the n-th piece of a write, as a full disk would.
 class FailingIo : public stationdb::FileIo {
 protected:
-    bool writeChunk(QSaveFile& file, QByteArrayView chunk) override {
+    std::optional<QString> writeChunk(QSaveFile& file, QByteArrayView chunk) override {
         if (chunksLeft-- == 0)
-            return false;
+            return u"No space left on device"_s;
         return FileIo::writeChunk(file, chunk);
     }
 
