@@ -80,6 +80,17 @@ void MainWindow::openLogWindow(ui::Form& form1, bool checkMode) {
     form3.show();
 }
 
+// Upper-cases a search field. When that changes the text, the field's handler has just run
+// again, nested, on the upper-case text and done everything the outer run has left to do;
+// repeating it would only read the database again (and repeat any read error's message).
+static bool upperCaseRanTheRest(ui::TextBox& field) {
+    const QString upper = ui::upperCase(field.text());
+    if (upper == field.text())
+        return false;
+    field.setText(upper);
+    return true;
+}
+
 void MainWindow::pushToBearingWindow(ui::Form& form1) {
     ui::Form& form2 = form1.forms().form(u"Form2");
     form2.textBox(u"Text5").setText(form1.textBox(u"Text1").text());
@@ -101,7 +112,8 @@ void MainWindow::locatorChanged(ui::Form& form1) {
     }
     if (field.text().isEmpty())
         return;
-    field.setText(ui::upperCase(field.text())); // runs this handler again, nested
+    if (upperCaseRanTheRest(field))
+        return;
     field.setSelStart(int(field.text().size()));
     ui::TextBox& callList = form1.textBox(u"Text3");
     callList.setText(QString());
@@ -120,7 +132,8 @@ void MainWindow::callChanged(ui::Form& form1) {
     ui::TextBox& field = form1.textBox(u"Text2");
     if (field.text().isEmpty())
         return;
-    field.setText(ui::upperCase(field.text())); // runs this handler again, nested
+    if (upperCaseRanTheRest(field))
+        return;
     field.setSelStart(int(field.text().size()));
     ui::TextBox& locatorList = form1.textBox(u"Text4");
     locatorList.setText(QString());

@@ -2,15 +2,126 @@
 
 #include "ui/text.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+#include <utility>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define NORVANE_SCAN_SSE2
+#endif
+
 namespace stationdb {
 
 namespace {
 
 constexpr QByteArrayView kMarker{"KWELP", 5};
+constexpr qsizetype kCallColumn = 7; // column 8, counted from 0
 
 void appendLine(QByteArray& list, QByteArrayView text) {
     list.append(text);
     list.append(kCrLfBytes);
+}
+
+// A line begins at the start of the text and after every CR LF.
+bool lineStartsAt(QByteArrayView text, const char* at) {
+    return at == text.data() || (at - text.data() >= 2 && at[-2] == '\r' && at[-1] == '\n');
+}
+
+// No line break begins in [from, to): no CR there followed by LF, not even LF at `to`.
+bool withinOneLine(QByteArrayView text, const char* from, const char* to) {
+    const char* const end = text.data() + text.size();
+    for (const char* p = from; p < to; ++p)
+        if (p[0] == '\r' && p + 1 < end && p[1] == '\n')
+            return false;
+    return true;
+}
+
+// Where the line that holds `at` ends: at its CR LF, or at the end of the text.
+const char* lineEnd(QByteArrayView text, const char* at) {
+    const char* const end = text.data() + text.size();
+    while ((at = static_cast<const char*>(std::memchr(at, '\r', size_t(end - at))))) {
+        if (at + 1 < end && at[1] == '\n')
+            return at;
+        ++at;
+    }
+    return end;
+}
+
+// A text that a line holds from a fixed column on (counted from 0). The needle is not empty.
+struct ColumnText {
+    QByteArrayView needle;
+    qsizetype column = 0;
+};
+
+// Calls visit(k, lineStart) for every line, in file order, whose text from patterns[k].column
+// begins with patterns[k].needle.
+//
+// A keystroke over a large database must not walk line by line: the scan takes sixteen line
+// starts (bytes after an LF) at a time, compares each pattern's first and last bytes at its
+// column there, and checks the few candidates in full. One pass serves all patterns.
+template <size_t N, class Visit>
+void forEachMatch(QByteArrayView text, const std::array<ColumnText, N>& patterns, Visit&& visit) {
+    const char* const begin = text.data();
+    const qsizetype size = text.size();
+    const auto check = [&](size_t k, qsizetype lineStart) {
+        const ColumnText& p = patterns[k];
+        const qsizetype at = lineStart + p.column;
+        if (at + p.needle.size() <= size && lineStartsAt(text, begin + lineStart) &&
+            std::memcmp(begin + at, p.needle.data(), size_t(p.needle.size())) == 0 &&
+            withinOneLine(text, begin + lineStart, begin + at + p.needle.size()))
+            visit(k, begin + lineStart);
+    };
+    if (size == 0)
+        return;
+    for (size_t k = 0; k < N; ++k)
+        check(k, 0); // the first line has no LF before it
+    qsizetype lineStart = 1;
+#ifdef NORVANE_SCAN_SSE2
+    // Everything the loop needs, in locals, so that nothing is reloaded per block.
+    std::array<qsizetype, N> first, last;
+    __m128i head[N], tail[N];
+    qsizetype reach = 0; // bytes past a line start that the loads touch
+    for (size_t k = 0; k < N; ++k) {
+        const ColumnText& p = patterns[k];
+        first[k] = p.column;
+        last[k] = p.column + p.needle.size() - 1;
+        head[k] = _mm_set1_epi8(p.needle.front());
+        tail[k] = _mm_set1_epi8(p.needle.back());
+        reach = std::max(reach, last[k] + 1);
+    }
+    const __m128i lf = _mm_set1_epi8('\n');
+    const auto load = [](const char* at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    };
+    for (; lineStart + 15 + reach <= size; lineStart += 16) {
+        const char* const block = begin + lineStart;
+        const __m128i afterLf = _mm_cmpeq_epi8(load(block - 1), lf);
+        const auto candidates = [&](size_t k) {
+            const __m128i ends = _mm_and_si128(_mm_cmpeq_epi8(load(block + first[k]), head[k]),
+                                               _mm_cmpeq_epi8(load(block + last[k]), tail[k]));
+            return unsigned(_mm_movemask_epi8(_mm_and_si128(afterLf, ends)));
+        };
+        std::array<unsigned, N> masks;
+        unsigned any = 0;
+        // Unrolled over the patterns, so that everything stays in registers.
+        [&]<size_t... K>(std::index_sequence<K...>) {
+            ((any |= masks[K] = candidates(K)), ...);
+        }
+        (std::make_index_sequence<N>());
+        if (any == 0) [[likely]]
+            continue;
+        for (size_t k = 0; k < N; ++k)
+            for (unsigned mask = masks[k]; mask != 0; mask &= mask - 1)
+                check(k, lineStart + std::countr_zero(mask));
+    }
+#endif
+    for (; lineStart < size; ++lineStart)
+        if (begin[lineStart - 1] == '\n')
+            for (size_t k = 0; k < N; ++k)
+                check(k, lineStart);
 }
 
 } // namespace
@@ -39,15 +150,26 @@ bool hasAdminMarker(QByteArrayView line) {
 LocatorLookup lookUpLocator(QByteArrayView database, QStringView prefix) {
     // A prefix no file byte can spell matches nothing, but the marker test still runs.
     const std::optional<QByteArray> needle = toLatin1Exactly(prefix);
+    const ColumnText marker{kMarker, kCallColumn};
+    LocatorLookup found;
     QByteArray calls;
-    bool marker = false;
-    forEachLine(database, [&](QByteArrayView line) {
-        if (!marker && hasAdminMarker(line))
-            marker = true;
-        if (needle && line.startsWith(*needle))
+    const auto visit = [&](size_t k, const char* lineStart) {
+        if (k == 0)
+            found.marker = true;
+        else
+            appendLine(calls, callColumns(QByteArrayView(lineStart, lineEnd(database, lineStart))));
+    };
+    if (!needle)
+        forEachMatch(database, std::array{marker}, visit);
+    else if (needle->isEmpty()) // every line matches
+        forEachLine(database, [&](QByteArrayView line) {
+            found.marker = found.marker || hasAdminMarker(line);
             appendLine(calls, callColumns(line));
-    });
-    return {QString::fromLatin1(calls), marker};
+        });
+    else
+        forEachMatch(database, std::array{marker, ColumnText{*needle, 0}}, visit);
+    found.calls = QString::fromLatin1(calls);
+    return found;
 }
 
 QString lookUpCall(QByteArrayView database, QStringView prefix) {
@@ -55,10 +177,14 @@ QString lookUpCall(QByteArrayView database, QStringView prefix) {
     if (!needle)
         return {};
     QByteArray locators;
-    forEachLine(database, [&](QByteArrayView line) {
-        if (callColumns(line).startsWith(*needle))
-            appendLine(locators, locatorColumns(line));
-    });
+    if (needle->isEmpty()) // every line matches
+        forEachLine(database,
+                    [&](QByteArrayView line) { appendLine(locators, locatorColumns(line)); });
+    else // a match makes its line at least 8 characters long: all 6 locator columns
+        forEachMatch(database, std::array{ColumnText{*needle, kCallColumn}},
+                     [&](size_t, const char* lineStart) {
+                         appendLine(locators, QByteArrayView(lineStart, 6));
+                     });
     return QString::fromLatin1(locators);
 }
 
