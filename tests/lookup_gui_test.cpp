@@ -1,16 +1,8 @@
 // The two lookups typed into the real widgets: what the operator sees is what the model holds.
 #include "support/gui_fixture.h"
 
-#include <ostream>
-
 using namespace Qt::StringLiterals;
 using testing_support::operator""_b;
-
-static void PrintTo(const QString& text, std::ostream* os) {
-    QString shown = text;
-    shown.replace(u'\r', u"\\r"_s).replace(u'\n', u"\\n"_s);
-    *os << '"' << shown.toStdString() << '"';
-}
 
 namespace {
 

@@ -4,19 +4,11 @@
 #include "support/program_fixture.h"
 
 #include <QFile>
-#include <ostream>
 #include <random>
 #include <vector>
 
 using namespace Qt::StringLiterals;
 using testing_support::operator""_b;
-
-// Lists hold CR LF: show them.
-static void PrintTo(const QString& text, std::ostream* os) {
-    QString shown = text;
-    shown.replace(u'\r', u"\\r"_s).replace(u'\n', u"\\n"_s);
-    *os << '"' << shown.toStdString() << '"';
-}
 
 namespace {
 

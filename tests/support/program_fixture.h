@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/program.h"
+#include "printers.h"
 #include "scripteddialogs.h"
 
 #include <QByteArray>
