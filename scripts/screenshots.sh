@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Takes the screenshots in docs/: the main window, and the messages of an import and a
+# check of a real contest log. Needs a build in build/, Xvfb, xdotool, xclip and
+# ImageMagick (apt-get install xvfb xdotool xclip imagemagick).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+norvane=build/app/norvane
+log=tests/data/edi/log-144mhz-large.edi
+work=$(mktemp -d)
+pids=()
+trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+
+exec 3> "$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp > /dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n1 "$work/display")"
+
+window() {
+    timeout 10 xdotool search --sync --onlyvisible --name "^$1\$" > /dev/null
+    sleep 0.5
+    xdotool search --onlyvisible --name "^$1\$" | tail -n1
+}
+click() { xdotool mousemove --window "$1" $(( $2 / 15 )) $(( $3 / 15 )) click 1; sleep 0.3; }
+shot() { import -window "$2" "docs/$1.png"; }
+
+# One station of the log is stored with a wrong locator, so the check has something to say.
+printf 'JN81GD\r\n' > "$work/myloc.txt"
+printf 'JN45AB Q1ABC\r\nJN95AA 9A4V\r\n\r\n' > "$work/norvane.txt"
+"$norvane" --dir "$work" > /dev/null 2>&1 &
+pids+=($!)
+main=$(window "Norvane v1.2 - tamsel - 3 different Call")
+xdotool windowmove "$main" 0 0
+
+paste_log() {
+    xclip -selection clipboard < "$log" &
+    sleep 0.3
+    click "$1" 3667 2527 # into the paste box
+    xdotool key ctrl+v
+    sleep 0.5
+}
+
+# Import: EDI --> DB, paste, Add EDI.
+click "$main" 3007 4387
+addwin=$(window "EDI Add to Database")
+xdotool windowmove "$addwin" 400 0
+paste_log "$addwin"
+click "$addwin" 2647 4867
+box=$(window "Norvane")
+shot message-add-edi "$box"
+xdotool windowfocus --sync "$box" key Return
+sleep 0.3
+click "$addwin" 4927 4867 # the log window's Exit
+
+# Check: Check LOG, paste, Check.
+click "$main" 1687 4387
+checkwin=$(window "EDI check")
+xdotool windowmove "$checkwin" 400 0
+paste_log "$checkwin"
+click "$checkwin" 1627 4867
+box=$(window "Norvane")
+shot message-check-locator "$box"
+xdotool windowfocus --sync "$box" key Return
+box=$(window "Norvane")
+shot message-check-result "$box"
+xdotool windowfocus --sync "$box" key Return
+sleep 0.3
+shot main-window-after-check "$main"
+echo "screenshots written to docs/"
