@@ -85,6 +85,37 @@ TEST_F(MainWindowGui, PastedLineBreaksReachTheModelAsCrLf) {
     EXPECT_EQ(text(u"Form3", u"Text1"), u"line one\r\nline two\r\nline three\r\nend"_s);
 }
 
+TEST_F(MainWindowGui, TypingIntoAMultiLineBoxKeepsTheCaretWhereItIs) {
+    show("JN45AB Q1ABC\r\n"_b);
+    QTest::mouseClick(widget<QPushButton>(u"Form1", "Command2"), Qt::LeftButton);
+    auto* paste = widget<QPlainTextEdit>(u"Form3", "Text1");
+    QTest::keyClicks(paste, u"ab"_s);
+    QTest::keyClick(paste, Qt::Key_Return);
+    QTest::keyClicks(paste, u"cd"_s);
+    EXPECT_EQ(text(u"Form3", u"Text1"), u"ab\r\ncd"_s);
+    EXPECT_EQ(paste->toPlainText(), u"ab\ncd"_s);
+    EXPECT_EQ(paste->textCursor().position(), 5);
+}
+
+TEST_F(MainWindowGui, AHugeListIsSummedUpInItsBoxButKeptWholeInTheModel) {
+    show("JN45AB Q1ABC\r\n"_b);
+    auto* calls = widget<QPlainTextEdit>(u"Form1", "Text3");
+    QString list;
+    for (int i = 0; i < 3000; ++i)
+        list += u"Q"_s + QString::number(i) + u"\r\n"_s;
+    box(u"Form1", u"Text3").setText(list);
+    const QStringList shown = calls->toPlainText().split(u'\n');
+    ASSERT_EQ(shown.size(), 2001);
+    EXPECT_EQ(shown[1999], u"Q1999"_s);
+    EXPECT_EQ(shown[2000], u"\u2026 1000 more lines"_s);
+    EXPECT_TRUE(calls->isReadOnly()) << "the summary must not reach the model";
+    EXPECT_EQ(text(u"Form1", u"Text3"), list);
+
+    box(u"Form1", u"Text3").setText(u"Q1\r\nQ2\r\n"_s);
+    EXPECT_EQ(calls->toPlainText(), u"Q1\nQ2\n"_s);
+    EXPECT_FALSE(calls->isReadOnly());
+}
+
 TEST_F(MainWindowGui, ClosingTheMainWindowEndsTheProgram) {
     show("JN45AB Q1ABC\r\n"_b);
     QTest::mouseClick(widget<QPushButton>(u"Form1", "Command2"), Qt::LeftButton);

@@ -30,6 +30,29 @@ QString widgetTextFromModel(const QString& modelText) {
 
 namespace {
 
+// A list of tens of thousands of lines would take the widget a noticeable time to lay out
+// on every keystroke, and nobody reads that far in a small box: the rest is summed up.
+constexpr qsizetype kMaxShownLines = 2000;
+
+void showInPlainTextEdit(QPlainTextEdit& edit, const QString& modelText) {
+    const QString text = widgetTextFromModel(modelText);
+    qsizetype cut = -1;
+    qsizetype lines = 0;
+    for (qsizetype at = text.indexOf(QLatin1Char('\n')); at >= 0;
+         at = text.indexOf(QLatin1Char('\n'), at + 1))
+        if (++lines == kMaxShownLines)
+            cut = at;
+    if (cut < 0 || lines == kMaxShownLines) {
+        edit.setReadOnly(false);
+        edit.setPlainText(text);
+        return;
+    }
+    // The operator's edits go to the model, which must not receive the summary: read only.
+    edit.setReadOnly(true);
+    edit.setPlainText(text.left(cut + 1) +
+                      QStringLiteral("\u2026 %1 more lines").arg(lines - kMaxShownLines));
+}
+
 // Closing by the title bar goes to the model, which decides what it means.
 class FormWidget final : public QWidget {
 public:
@@ -53,7 +76,6 @@ struct FormsView::Item {
     ui::Control* control = nullptr;
     QWidget* widget = nullptr;
     QString syncedText; // the model text the widget shows, to skip needless updates
-    bool textStale = true;
 };
 
 struct FormsView::Window {
@@ -154,7 +176,6 @@ void FormsView::createItem(const std::shared_ptr<Window>& w, ui::Control& contro
                     return;
                 Item* item = w->item(box);
                 item->syncedText = modelTextFromWidget(edit->toPlainText());
-                item->textStale = false;
                 box.setText(item->syncedText);
             });
             widget = edit;
@@ -191,7 +212,7 @@ void FormsView::createItem(const std::shared_ptr<Window>& w, ui::Control& contro
     widget->setGeometry(twipsToPixels(def.geometry.left), twipsToPixels(def.geometry.top),
                         twipsToPixels(def.geometry.width), twipsToPixels(def.geometry.height));
     widget->setVisible(control.visible());
-    w->items.push_back(Item{&control, widget, {}, true});
+    w->items.push_back(Item{&control, widget, {}});
     syncText(w->items.back());
 }
 
@@ -200,19 +221,18 @@ void FormsView::syncText(Item& item) {
     if (item.control->type() != ui::ControlType::TextBox || !item.control->visible())
         return;
     auto& box = static_cast<ui::TextBox&>(*item.control);
-    if (!item.textStale && item.syncedText == box.text())
-        return;
+    if (item.syncedText == box.text())
+        return; // the widget shows it already, typed there or set before
     Window* w = find(box.form());
     w->updating = true;
     if (auto* edit = qobject_cast<QLineEdit*>(item.widget)) {
         if (edit->text() != box.text())
             edit->setText(box.text());
     } else if (auto* edit = qobject_cast<QPlainTextEdit*>(item.widget)) {
-        edit->setPlainText(widgetTextFromModel(box.text()));
+        showInPlainTextEdit(*edit, box.text());
     }
     w->updating = false;
     item.syncedText = box.text();
-    item.textStale = false;
 }
 
 void FormsView::formChanged(ui::Form& form, ui::Property property) {
@@ -249,7 +269,6 @@ void FormsView::controlChanged(ui::Control& control, ui::Property property) {
     Item* item = window->item(control);
     switch (property) {
     case ui::Property::Text:
-        item->textStale = true;
         syncText(*item);
         break;
     case ui::Property::Caption:
