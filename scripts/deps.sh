@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libgl-dev            # Qt 6 Core and Widgets
+    fonts-dejavu-core                 # a font for the windows to draw text with
     libgtest-dev libgmock-dev         # tests
     libbenchmark-dev                  # benchmarks
     xvfb xdotool libx11-dev           # the smoke test of the real window
@@ -23,4 +24,4 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
