@@ -80,14 +80,19 @@ void MainWindow::openLogWindow(ui::Form& form1, bool checkMode) {
     form3.show();
 }
 
-// Upper-cases a search field. When that changes the text, the field's handler has just run
-// again, nested, on the upper-case text and done everything the outer run has left to do;
-// repeating it would only read the database again (and repeat any read error's message).
-static bool upperCaseRanTheRest(ui::TextBox& field) {
-    const QString upper = ui::upperCase(field.text());
-    if (upper == field.text())
+// Whether a search field's handler has a lookup left to do: not for an empty field, and not
+// when upper-casing changed it, since the handler has then just run again, nested, on the
+// upper-case text and done the rest (repeating it would only read the database again and
+// repeat any read error's message). Otherwise the caret goes to the end.
+static bool searchFieldReady(ui::TextBox& field) {
+    if (field.text().isEmpty())
         return false;
-    field.setText(upper);
+    const QString upper = ui::upperCase(field.text());
+    if (upper != field.text()) {
+        field.setText(upper);
+        return false;
+    }
+    field.setSelStart(int(field.text().size()));
     return true;
 }
 
@@ -110,11 +115,8 @@ void MainWindow::locatorChanged(ui::Form& form1) {
         form1.label(u"Label3").setVisible(false);
         form1.label(u"Label4").setVisible(false);
     }
-    if (field.text().isEmpty())
+    if (!searchFieldReady(field))
         return;
-    if (upperCaseRanTheRest(field))
-        return;
-    field.setSelStart(int(field.text().size()));
     ui::TextBox& callList = form1.textBox(u"Text3");
     callList.setText(QString());
     if (field.text().size() <= 2)
@@ -130,11 +132,8 @@ void MainWindow::locatorChanged(ui::Form& form1) {
 
 void MainWindow::callChanged(ui::Form& form1) {
     ui::TextBox& field = form1.textBox(u"Text2");
-    if (field.text().isEmpty())
+    if (!searchFieldReady(field))
         return;
-    if (upperCaseRanTheRest(field))
-        return;
-    field.setSelStart(int(field.text().size()));
     ui::TextBox& locatorList = form1.textBox(u"Text4");
     locatorList.setText(QString());
     const std::optional<QByteArray> database = databaseForLookup(form1.forms());
