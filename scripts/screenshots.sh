@@ -33,19 +33,27 @@ main=$(window "Norvane v1.2 - tamsel - 3 different Call")
 xdotool windowmove "$main" 0 0
 
 paste_log() {
-    xclip -selection clipboard < "$log" &
+    xclip -selection clipboard < "$log" > /dev/null 2>&1 &
     sleep 0.3
     click "$1" 3667 2527 # into the paste box
     xdotool key ctrl+v
     sleep 0.5
 }
 
+# Opens the log window with a main-window button, pastes the log and presses a log-window
+# button; prints the log window's id.
+run_log_command() { # main-button-x title log-button-x
+    click "$main" "$1" 4387
+    local win
+    win=$(window "$2")
+    xdotool windowmove "$win" 400 0
+    paste_log "$win"
+    click "$win" "$3" 4867
+    echo "$win"
+}
+
 # Import: EDI --> DB, paste, Add EDI.
-click "$main" 3007 4387
-addwin=$(window "EDI Add to Database")
-xdotool windowmove "$addwin" 400 0
-paste_log "$addwin"
-click "$addwin" 2647 4867
+addwin=$(run_log_command 3007 "EDI Add to Database" 2647)
 box=$(window "Norvane")
 shot message-add-edi "$box"
 xdotool windowfocus --sync "$box" key Return
@@ -53,11 +61,7 @@ sleep 0.3
 click "$addwin" 4927 4867 # the log window's Exit
 
 # Check: Check LOG, paste, Check.
-click "$main" 1687 4387
-checkwin=$(window "EDI check")
-xdotool windowmove "$checkwin" 400 0
-paste_log "$checkwin"
-click "$checkwin" 1627 4867
+run_log_command 1687 "EDI check" 1627 > /dev/null
 box=$(window "Norvane")
 shot message-check-locator "$box"
 xdotool windowfocus --sync "$box" key Return
