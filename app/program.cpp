@@ -17,6 +17,7 @@ Program::Program(const QString& dataDirectory, ui::Dialogs& dialogs, stationdb::
 }
 
 void Program::start() {
+    db_.clearAfterCrashedWriter();
     forms_.form(u"Form1").show();
 }
 
