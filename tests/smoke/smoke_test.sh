@@ -17,6 +17,9 @@ trap cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# The programs started here draw on our Xvfb, whatever platform the caller's shell chose.
+unset QT_QPA_PLATFORM
+
 # A display of our own; -displayfd picks a free number.
 exec 3> "$work/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
