@@ -20,6 +20,13 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # The programs started here draw on our Xvfb, whatever platform the caller's shell chose.
 unset QT_QPA_PLATFORM
 
+echo "-- command-line errors: one line, exit status 2, no display needed"
+for args in --frob --dir extra; do
+    status=0; out=$(env -u DISPLAY "$norvane" $args 2>&1) || status=$?
+    [ "$status" = 2 ] && [ "$(wc -l <<< "$out")" = 1 ] || fail "norvane $args: $status, $out"
+done
+echo "ok"
+
 # A display of our own; -displayfd picks a free number.
 exec 3> "$work/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
