@@ -1,13 +1,15 @@
-// Starts Norvane: norvane [--dir DIR], norvane --help, norvane --version
+// Starts Norvane: norvane [--dir DIR] [COMMAND ARGUMENT...], norvane --help, --version
 #include "app/commandline.h"
 #include "app/datafolder.h"
 #include "app/program.h"
+#include "cli/commands.h"
 #include "ui/qt/formsview.h"
 #include "ui/qt/qtdialogs.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QStandardPaths>
+#include <QTextStream>
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
@@ -29,22 +31,39 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationVersion(QStringLiteral(NORVANE_VERSION));
 
     // The command line is handled before any window system is touched, so that --help,
-    // --version and errors work without a display.
+    // --version, the commands and errors work without a display.
     app::CommandLine commandLine;
     {
         QCoreApplication core(argc, argv);
         commandLine = app::parseCommandLine(QCoreApplication::arguments());
+        if (commandLine.action == app::CommandLine::Action::Command &&
+            !cli::isCommand(commandLine.command.first()))
+            commandLine = {app::CommandLine::Action::Error,
+                           {},
+                           u"Unknown command '%1'."_s.arg(commandLine.command.first()),
+                           {}};
         switch (commandLine.action) {
         case app::CommandLine::Action::Error:
             std::fprintf(stderr, "norvane: %s Try 'norvane --help'.\n",
                          qPrintable(commandLine.text));
             return 2;
+        case app::CommandLine::Action::Command: {
+            const app::DataFolder folder = chooseDataFolder(commandLine.givenFolder);
+            QTextStream out(stdout), err(stderr);
+            if (const auto error = app::prepareDataFolder(folder)) {
+                err << "norvane: " << *error << '\n';
+                return 2;
+            }
+            return cli::runCommand(commandLine.command.first(), commandLine.command.mid(1),
+                                   folder.path, out, err);
+        }
         case app::CommandLine::Action::Version:
             std::puts(NORVANE_VERSION);
             return 0;
         case app::CommandLine::Action::Help:
             std::printf(
-                "%s\n%s", qPrintable(commandLine.text),
+                "%s\n%s\n%s", qPrintable(commandLine.text),
+                qPrintable(QString::fromUtf16(cli::kCommandsHelp)),
                 qPrintable(app::describeDataFolder(chooseDataFolder(commandLine.givenFolder))));
             return 0;
         case app::CommandLine::Action::Start:
@@ -72,6 +91,8 @@ int main(int argc, char* argv[]) {
 
     app::Program program(folder.path, dialogs);
     ui::qt::FormsView view(program.forms(), icon, [] { QCoreApplication::exit(0); });
+    view.acceptFiles(u"Form3", u"Text1",
+                     [&program](const QStringList& paths) { return program.logFilesText(paths); });
     program.start();
     if (program.ended())
         return 0;

@@ -78,6 +78,8 @@ mkdir -p "$data"
 printf 'JN81GD\r\n' > "$data/myloc.txt"
 printf 'JN45AB Q1ABC\r\nJN61AA Q1AXY\r\nJO60AB Q1DEF\r\n\r\n' > "$data/norvane.txt"
 cp "$data/norvane.txt" "$work/database.before"
+out=$(env -u DISPLAY "$norvane" --dir "$data" lookup q1ab) || fail "lookup without a display: $?"
+grep -qx "Stations at JN45AB:" <<< "$out" || fail "lookup printed: $out"
 "$norvane" --dir "$data" > "$work/data.log" 2>&1 &
 app=$!; pids+=($app)
 main=$(window "Norvane v1.2 - tamsel - 4 different Call")
