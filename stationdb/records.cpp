@@ -20,10 +20,34 @@ namespace {
 constexpr QByteArrayView kMarker{"KWELP", 5};
 constexpr qsizetype kCallColumn = 7; // column 8, counted from 0
 
-void appendLine(QByteArray& list, QByteArrayView text) {
-    list.append(text);
-    list.append(kCrLfBytes);
-}
+// A list of lines built straight into a QString, Latin-1 byte by byte: a broad lookup
+// appends a million short lines, and appending them to a QByteArray and converting that
+// afterwards costs more than the scan that finds them.
+class LineList {
+public:
+    // No list from a file is longer than the file and one more CR LF: every line listed
+    // stands for a file line at least as long as it, and every CR LF but the last for one of
+    // the file. Memory reserved but never written costs nothing.
+    explicit LineList(QByteArrayView database) : text_(database.size() + 2, Qt::Uninitialized) {}
+
+    void append(QByteArrayView line) {
+        char16_t* out = reinterpret_cast<char16_t*>(text_.data()) + used_;
+        for (const char ch : line)
+            *out++ = uchar(ch);
+        *out++ = u'\r';
+        *out = u'\n';
+        used_ += line.size() + 2;
+    }
+    QString take() {
+        text_.truncate(used_);
+        text_.squeeze();
+        return std::move(text_);
+    }
+
+private:
+    QString text_;
+    qsizetype used_ = 0;
+};
 
 // A line begins at the start of the text and after every CR LF.
 bool lineStartsAt(QByteArrayView text, const char* at) {
@@ -152,23 +176,23 @@ LocatorLookup lookUpLocator(QByteArrayView database, QStringView prefix) {
     const std::optional<QByteArray> needle = toLatin1Exactly(prefix);
     const ColumnText marker{kMarker, kCallColumn};
     LocatorLookup found;
-    QByteArray calls;
+    LineList calls(database);
     const auto visit = [&](size_t k, const char* lineStart) {
         if (k == 0)
             found.marker = true;
         else
-            appendLine(calls, callColumns(QByteArrayView(lineStart, lineEnd(database, lineStart))));
+            calls.append(callColumns(QByteArrayView(lineStart, lineEnd(database, lineStart))));
     };
     if (!needle)
         forEachMatch(database, std::array{marker}, visit);
     else if (needle->isEmpty()) // every line matches
         forEachLine(database, [&](QByteArrayView line) {
             found.marker = found.marker || hasAdminMarker(line);
-            appendLine(calls, callColumns(line));
+            calls.append(callColumns(line));
         });
     else
         forEachMatch(database, std::array{marker, ColumnText{*needle, 0}}, visit);
-    found.calls = QString::fromLatin1(calls);
+    found.calls = calls.take();
     return found;
 }
 
@@ -176,16 +200,14 @@ QString lookUpCall(QByteArrayView database, QStringView prefix) {
     const std::optional<QByteArray> needle = toLatin1Exactly(prefix);
     if (!needle)
         return {};
-    QByteArray locators;
+    LineList locators(database);
     if (needle->isEmpty()) // every line matches
-        forEachLine(database,
-                    [&](QByteArrayView line) { appendLine(locators, locatorColumns(line)); });
+        forEachLine(database, [&](QByteArrayView line) { locators.append(locatorColumns(line)); });
     else // a match makes its line at least 8 characters long: all 6 locator columns
-        forEachMatch(database, std::array{ColumnText{*needle, kCallColumn}},
-                     [&](size_t, const char* lineStart) {
-                         appendLine(locators, QByteArrayView(lineStart, 6));
-                     });
-    return QString::fromLatin1(locators);
+        forEachMatch(
+            database, std::array{ColumnText{*needle, kCallColumn}},
+            [&](size_t, const char* lineStart) { locators.append(QByteArrayView(lineStart, 6)); });
+    return locators.take();
 }
 
 QString workingText(QByteArrayView database) {
