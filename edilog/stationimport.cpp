@@ -3,6 +3,8 @@
 #include "stationdb/records.h"
 #include "ui/text.h"
 
+#include <QSet>
+
 namespace edilog {
 
 namespace {
@@ -50,11 +52,16 @@ StationImport AddNewStations(const QString& workingText, const std::vector<QsoRe
     return result;
 }
 
-CallLocators::CallLocators(const QByteArray& database) : database_(database) {
-    locators_.reserve(database_.size() / 16); // a typical record is 12 characters and CR LF
-    stationdb::forEachLine(database_, [this](QByteArrayView line) {
+CallLocators::CallLocators(const QByteArray& database, const QStringList& calls)
+    : database_(database) {
+    std::vector<QByteArray> wantedBytes; // a character no file byte can be is in no record
+    for (const QString& call : calls)
+        if (std::optional<QByteArray> bytes = stationdb::toLatin1Exactly(call))
+            wantedBytes.push_back(std::move(*bytes));
+    const QSet<QByteArrayView> wanted(wantedBytes.begin(), wantedBytes.end());
+    stationdb::forEachLine(database_, [&](QByteArrayView line) {
         const qsizetype space = line.indexOf(' ');
-        if (space >= 0)
+        if (space >= 0 && wanted.contains(line.sliced(space + 1)))
             locators_.insert(line.sliced(space + 1), line.first(space));
     });
 }

@@ -20,35 +20,6 @@ namespace {
 constexpr QByteArrayView kMarker{"KWELP", 5};
 constexpr qsizetype kCallColumn = 7; // column 8, counted from 0
 
-// A list of lines built straight into a QString, Latin-1 byte by byte: a broad lookup
-// appends a million short lines, and appending them to a QByteArray and converting that
-// afterwards costs more than the scan that finds them.
-class LineList {
-public:
-    // No list from a file is longer than the file and one more CR LF: every line listed
-    // stands for a file line at least as long as it, and every CR LF but the last for one of
-    // the file. Memory reserved but never written costs nothing.
-    explicit LineList(QByteArrayView database) : text_(database.size() + 2, Qt::Uninitialized) {}
-
-    void append(QByteArrayView line) {
-        char16_t* out = reinterpret_cast<char16_t*>(text_.data()) + used_;
-        for (const char ch : line)
-            *out++ = uchar(ch);
-        *out++ = u'\r';
-        *out = u'\n';
-        used_ += line.size() + 2;
-    }
-    QString take() {
-        text_.truncate(used_);
-        text_.squeeze();
-        return std::move(text_);
-    }
-
-private:
-    QString text_;
-    qsizetype used_ = 0;
-};
-
 // A line begins at the start of the text and after every CR LF.
 bool lineStartsAt(QByteArrayView text, const char* at) {
     return at == text.data() || (at - text.data() >= 2 && at[-2] == '\r' && at[-1] == '\n');
