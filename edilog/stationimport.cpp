@@ -4,6 +4,7 @@
 #include "ui/text.h"
 
 #include <QSet>
+#include <algorithm>
 
 namespace edilog {
 
@@ -17,7 +18,12 @@ bool holdsLine(const QString& text, const QString& line) {
 } // namespace
 
 QString AsFileText(const QString& pasted) {
-    return QString::fromLatin1(pasted.toLatin1());
+    const auto beyond = [](QChar ch) { return ch.unicode() > 0xFF; };
+    if (std::none_of(pasted.cbegin(), pasted.cend(), beyond))
+        return pasted; // shared, not copied: the usual paste
+    QString text = pasted;
+    std::replace_if(text.begin(), text.end(), beyond, QChar(u'?'));
+    return text;
 }
 
 std::vector<QsoRecord> PlainTextRecords(const QString& text) {
@@ -31,9 +37,14 @@ std::vector<QsoRecord> PlainTextRecords(const QString& text) {
     return records;
 }
 
-StationImport AddNewStations(const QString& workingText, const std::vector<QsoRecord>& stations) {
-    StationImport result{workingText, ui::kCrLf, 0};
-    stationdb::StoredCalls stored(workingText);
+StationImport AddNewStations(QString workingText, const std::vector<QsoRecord>& stations) {
+    QList<QStringView> calls;
+    calls.reserve(qsizetype(stations.size()));
+    for (const QsoRecord& station : stations)
+        calls.append(station.Call);
+    stationdb::StoredCalls stored(workingText, calls);
+    // The set holds no view into the text, so the records go onto its end in place.
+    StationImport result{std::move(workingText), ui::kCrLf, 0};
     for (const QsoRecord& station : stations) {
         if (station.Call.isEmpty() || stored.contains(station.Call))
             continue;

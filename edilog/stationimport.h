@@ -34,7 +34,7 @@ struct StationImport {
 // Appends, in order, every station whose callsign no record holds yet, compared exactly and
 // case-sensitively: a station listed twice is added once, with its first locator, and an
 // empty callsign is never added.
-StationImport AddNewStations(const QString& workingText, const std::vector<QsoRecord>& stations);
+StationImport AddNewStations(QString workingText, const std::vector<QsoRecord>& stations);
 
 // The locators the database holds for given exact callsigns (the text after a record line's
 // first space; the locator is the text before it). Only the calls asked for at construction

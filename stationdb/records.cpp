@@ -182,17 +182,37 @@ QString lookUpCall(QByteArrayView database, QStringView prefix) {
 }
 
 QString workingText(QByteArrayView database) {
-    QString text = QString::fromLatin1(database);
-    if (!text.isEmpty() && !text.endsWith(ui::kCrLf))
-        text += ui::kCrLf;
-    // QString::replace works left to right without rescanning, so a run of three line
-    // breaks becomes two, as the importers have always left it.
-    return text.replace(ui::kCrLf + ui::kCrLf, ui::kCrLf);
+    QByteArray withEnd; // the rare file whose last line lacks its CR LF
+    if (!database.isEmpty() && !database.endsWith(kCrLfBytes)) {
+        withEnd = database.toByteArray() + kCrLfBytes.toByteArray();
+        database = withEnd;
+    }
+    // Every CR LF CR LF becomes one CR LF, left to right without rescanning (a run of three
+    // line breaks becomes two), while the bytes are widened: one pass over the file.
+    constexpr QByteArrayView kBlankLine{"\r\n\r\n", 4};
+    QString text(database.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    const auto widen = [&](QByteArrayView piece) {
+        for (const char ch : piece)
+            *out++ = uchar(ch);
+    };
+    qsizetype from = 0;
+    for (qsizetype at; (at = database.indexOf(kBlankLine, from)) >= 0; from = at + 4)
+        widen(database.sliced(from, at + 2 - from));
+    widen(database.sliced(from));
+    text.truncate(out - reinterpret_cast<char16_t*>(text.data()));
+    return text;
 }
 
 QByteArray rewriteBytes(const QString& workingText) {
     // Latin-1 keeps every byte read from the file; a character beyond it becomes '?'.
-    return (workingText + ui::kCrLf).toLatin1();
+    QByteArray bytes(workingText.size() + 2, Qt::Uninitialized);
+    char* out = bytes.data();
+    for (const QChar ch : workingText)
+        *out++ = ch.unicode() > 0xFF ? '?' : char(ch.unicode());
+    out[0] = '\r';
+    out[1] = '\n';
+    return bytes;
 }
 
 std::optional<RecordFields> recordFields(QStringView line) {
@@ -202,17 +222,31 @@ std::optional<RecordFields> recordFields(QStringView line) {
     return RecordFields{line.first(space), line.sliced(space + 1)};
 }
 
-StoredCalls::StoredCalls(const QString& workingText) : text_(workingText) {
-    const QStringView all(text_);
+template <class Found> void StoredCalls::forEachCall(QStringView text, Found&& found) {
     qsizetype start = 0;
-    while (start < all.size()) {
-        qsizetype end = all.indexOf(ui::kCrLf, start);
+    while (start < text.size()) {
+        qsizetype end = start;
+        while ((end = text.indexOf(u'\r', end)) >= 0 &&
+               !(end + 1 < text.size() && text[end + 1] == u'\n'))
+            ++end;
         if (end < 0)
-            end = all.size();
-        if (const auto fields = recordFields(all.sliced(start, end - start)))
-            calls_.insert(fields->call);
+            end = text.size();
+        if (const auto fields = recordFields(text.sliced(start, end - start)))
+            found(fields->call);
         start = end + 2;
     }
+}
+
+StoredCalls::StoredCalls(const QString& workingText) : text_(workingText) {
+    forEachCall(text_, [this](QStringView call) { calls_.insert(call); });
+}
+
+StoredCalls::StoredCalls(const QString& workingText, const QList<QStringView>& wanted) {
+    const QSet<QStringView> asked(wanted.begin(), wanted.end());
+    forEachCall(workingText, [&](QStringView call) {
+        if (const auto it = asked.constFind(call); it != asked.constEnd())
+            calls_.insert(*it); // the caller's view, which outlives this object
+    });
 }
 
 bool StoredCalls::contains(QStringView call) const {

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QSet>
 #include <QString>
 #include <QStringView>
@@ -109,12 +110,18 @@ std::optional<RecordFields> recordFields(QStringView line);
 class StoredCalls {
 public:
     explicit StoredCalls(const QString& workingText);
+    // Only the callsigns in `wanted` are looked for, and contains() knows no others; the
+    // views must outlive this object. An import asks about its own stations alone, which
+    // costs far less than a set of a million records' callsigns.
+    StoredCalls(const QString& workingText, const QList<QStringView>& wanted);
     bool contains(QStringView call) const;
     void add(const QString& call);
 
 private:
-    QString text_;            // keeps the views below valid
-    QSet<QStringView> calls_; // views into text_
+    template <class Found> static void forEachCall(QStringView text, Found&& found);
+
+    QString text_;            // keeps the views below valid when they are views into it
+    QSet<QStringView> calls_; // views into text_, or the wanted ones
     QSet<QString> added_;
 };
 
