@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace stationdb {
@@ -22,9 +23,14 @@ public:
     // lookup that follows, until forgetSnapshot(): a keystroke runs several lookups, and the
     // file cannot change while the program holds control.
     ReadResult readDatabase();
-    // Stores rewriteBytes(workingText) in place of the database.
-    std::optional<FileError> rewriteDatabase(const QString& workingText);
+    // Replaces the database with rewriteBytes(change(its bytes now)), as one step that no
+    // other writer can slip into: other Norvane processes wait, and when an editor saves the
+    // file meanwhile, it is read again and the change made anew, so nobody's records are lost.
+    using Change = std::function<QString(const QByteArray& database)>;
+    std::optional<FileError> updateDatabase(const Change& change);
     void forgetSnapshot() { snapshot_.reset(); }
+    // What a writer that died while writing left beside the database.
+    void clearAfterCrashedWriter() { io_.clearAfterCrashedWriter(databasePath_); }
 
     // The lookups of records.h on a snapshot that readDatabase() gave.
     LocatorLookup lookUpLocator(const QByteArray& snapshot, QStringView prefix);

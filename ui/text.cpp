@@ -25,6 +25,26 @@ QString signSpaceNumber(double value) {
     return plain.startsWith(QLatin1Char('-')) ? plain : QLatin1Char(' ') + plain;
 }
 
+QString crLfLineBreaks(QString text) {
+    // One pass: QString::replace moves the rest of the text at every line break, which a
+    // paste of a large log cannot afford.
+    QString out(text.size() * 2, Qt::Uninitialized);
+    QChar* to = out.data();
+    const QChar* const end = text.cend();
+    for (const QChar* at = text.cbegin(); at != end; ++at) {
+        if (*at != u'\r' && *at != u'\n') {
+            *to++ = *at;
+            continue;
+        }
+        if (*at == u'\r' && at + 1 != end && at[1] == u'\n')
+            ++at; // CR LF is one break
+        *to++ = u'\r';
+        *to++ = u'\n';
+    }
+    out.truncate(to - out.constData());
+    return out;
+}
+
 QStringList splitAtCrLf(const QString& text) {
     if (text.isEmpty())
         return {};
