@@ -5,6 +5,7 @@
 #include "ui/text.h"
 
 #include <optional>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -74,19 +75,21 @@ void LogWindow::check(ui::Form& form3) {
 void LogWindow::addStations(ui::Form& form3, Parser parse) {
     ui::Forms& forms = form3.forms();
     const std::vector<QsoRecord> stations = parse(AsFileText(form3.textBox(u"Text1").text()));
-    ui::TextBox& working = form3.textBox(u"Text2");
     StationImport import;
+    QByteArray working;
     // Made anew from the file's new content if someone else wrote it meanwhile. On any file
     // failure the command stops with the paste kept, so nothing is lost.
-    const auto error = db_.updateDatabase([&](const QByteArray& database) {
-        import = AddNewStations(stationdb::workingText(database), stations);
-        working.setText(import.workingText);
-        return working.text();
-    });
+    const auto error = db_.updateDatabase(
+        [&](const QByteArray& database) {
+            import = AddNewStations(stationdb::workingBytes(database), stations);
+            return std::exchange(import.workingText, {}); // not shared: no copy to rewrite it
+        },
+        &working);
     if (error) {
         forms.messageBox(error->message());
         return;
     }
+    form3.textBox(u"Text2").setLatin1Text(working);
     forms.messageBox(u"Has been added "_s + QString::number(import.added) + u" new records "_s +
                      import.addedList);
     form3.textBox(u"Text1").setText(QString());

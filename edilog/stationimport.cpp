@@ -10,9 +10,8 @@ namespace edilog {
 
 namespace {
 
-bool holdsLine(const QString& text, const QString& line) {
-    const QString inner = ui::kCrLf + line + ui::kCrLf;
-    return text.startsWith(line + ui::kCrLf) || text.contains(inner);
+bool holdsLine(const QByteArray& text, const QByteArray& line) {
+    return text.startsWith(line + "\r\n") || text.contains("\r\n" + line + "\r\n");
 }
 
 } // namespace
@@ -37,27 +36,27 @@ std::vector<QsoRecord> PlainTextRecords(const QString& text) {
     return records;
 }
 
-StationImport AddNewStations(QString workingText, const std::vector<QsoRecord>& stations) {
-    QList<QStringView> calls;
-    calls.reserve(qsizetype(stations.size()));
+StationImport AddNewStations(QByteArray workingText, const std::vector<QsoRecord>& stations) {
+    std::vector<QByteArray> calls; // as the file holds them
+    calls.reserve(stations.size());
     for (const QsoRecord& station : stations)
-        calls.append(station.Call);
-    stationdb::StoredCalls stored(workingText, calls);
+        calls.push_back(station.Call.toLatin1());
+    stationdb::StoredCalls stored(workingText, QList<QByteArrayView>(calls.begin(), calls.end()));
     // The set holds no view into the text, so the records go onto its end in place.
     StationImport result{std::move(workingText), ui::kCrLf, 0};
-    for (const QsoRecord& station : stations) {
-        if (station.Call.isEmpty() || stored.contains(station.Call))
+    for (size_t i = 0; i < stations.size(); ++i) {
+        if (calls[i].isEmpty() || stored.contains(QByteArrayView(calls[i])))
             continue;
-        const QString record = station.Locator + u' ' + station.Call;
+        const QByteArray record = stations[i].Locator.toLatin1() + ' ' + calls[i];
         // A locator with a space in it reads back with part of it as the callsign; such a
         // record is recognised by its whole line, or every import would add it again.
         const bool storedAsLine =
-            station.Locator.contains(u' ') && holdsLine(result.workingText, record);
-        stored.add(station.Call); // a later line of the same station is passed over
+            stations[i].Locator.contains(u' ') && holdsLine(result.workingText, record);
+        stored.add(calls[i]); // a later line of the same station is passed over
         if (storedAsLine)
             continue;
-        result.workingText += record + ui::kCrLf;
-        result.addedList += record + u' ' + ui::kCrLf;
+        result.workingText += record + "\r\n";
+        result.addedList += QString::fromLatin1(record) + u' ' + ui::kCrLf;
         ++result.added;
     }
     return result;

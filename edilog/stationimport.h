@@ -26,15 +26,16 @@ QString AsFileText(const QString& pasted);
 std::vector<QsoRecord> PlainTextRecords(const QString& text);
 
 struct StationImport {
-    QString workingText; // the working text given, with the new records appended
-    QString addedList;   // CR LF, then "LOCATOR CALL " and CR LF per new record
+    QByteArray workingText; // the working text given, with the new records appended
+    QString addedList;      // CR LF, then "LOCATOR CALL " and CR LF per new record
     qsizetype added = 0;
 };
 
 // Appends, in order, every station whose callsign no record holds yet, compared exactly and
 // case-sensitively: a station listed twice is added once, with its first locator, and an
 // empty callsign is never added.
-StationImport AddNewStations(QString workingText, const std::vector<QsoRecord>& stations);
+// The stations hold no character beyond Latin-1 (AsFileText).
+StationImport AddNewStations(QByteArray workingText, const std::vector<QsoRecord>& stations);
 
 // The locators the database holds for given exact callsigns (the text after a record line's
 // first space; the locator is the text before it). Only the calls asked for at construction

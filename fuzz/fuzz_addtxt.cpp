@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto* bytes = reinterpret_cast<const char*>(data);
     const void* nul = std::memchr(bytes, 0, size);
     const size_t split = nul ? size_t(static_cast<const char*>(nul) - bytes) : size;
-    const QString working = stationdb::workingText(QByteArrayView(bytes, qsizetype(split)));
+    const QByteArray working = stationdb::workingBytes(QByteArrayView(bytes, qsizetype(split)));
     const QString pasted = split < size
                                ? QString::fromLatin1(bytes + split + 1, qsizetype(size - split - 1))
                                : QString();
@@ -40,20 +40,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const stationdb::StoredCalls stored(working);
     for (const edilog::QsoRecord& r : lines)
-        if (stored.contains(r.Call) != storedNaively(working, r.Call))
+        if (stored.contains(QStringView(r.Call)) !=
+            storedNaively(QString::fromLatin1(working), r.Call))
             std::abort();
 
     const edilog::StationImport once = edilog::AddNewStations(working, lines);
     if (!once.workingText.startsWith(working) || once.added > qsizetype(lines.size()))
         std::abort();
-    if (once.workingText.count(ui::kCrLf) != working.count(ui::kCrLf) + once.added)
+    if (once.workingText.count("\r\n") != working.count("\r\n") + once.added)
         std::abort();
     // What was written is found again: a second import adds nothing.
     const edilog::StationImport twice = edilog::AddNewStations(once.workingText, lines);
     if (twice.added != 0 || twice.workingText != once.workingText)
         std::abort();
     // Nor after the rewrite: the file read back (its blank lines thinned) still holds them.
-    const QString reread = stationdb::workingText(stationdb::rewriteBytes(once.workingText));
+    const QByteArray reread = stationdb::workingBytes(stationdb::rewriteBytes(once.workingText));
     if (edilog::AddNewStations(reread, lines).added != 0)
         std::abort();
     return 0;

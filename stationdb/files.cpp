@@ -8,6 +8,7 @@
 #include <QLockFile>
 #include <QSaveFile>
 #include <QThread>
+#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -30,6 +31,36 @@ QString finalPath(const QString& path) {
 
 QString lockPath(const QString& path) {
     return finalPath(path) + u".lock"_s;
+}
+
+// Whether the file still holds what an earlier read found, compared a piece at a time: a
+// second whole copy of a large database would cost more than the comparison. `problem` says
+// why the file could not be read.
+bool stillHolds(const QString& path, const ReadResult& before, QString& problem) {
+    if (!QFileInfo::exists(path))
+        return !before.exists;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        problem = file.errorString();
+        return false;
+    }
+    if (!before.exists || file.size() != before.bytes.size())
+        return false;
+    constexpr qsizetype kPiece = 1 << 20;
+    QByteArray piece(std::min(kPiece, before.bytes.size()), Qt::Uninitialized);
+    for (qsizetype at = 0;;) {
+        const qint64 got = file.read(piece.data(), piece.size());
+        if (got < 0) {
+            problem = file.errorString();
+            return false;
+        }
+        if (got == 0)
+            return at == before.bytes.size();
+        if (at + got > before.bytes.size() ||
+            std::memcmp(piece.constData(), before.bytes.constData() + at, size_t(got)) != 0)
+            return false;
+        at += got;
+    }
 }
 
 } // namespace
@@ -87,10 +118,10 @@ std::optional<FileError> FileIo::write(const QString& path, QByteArrayView bytes
             return failed(*reason);
     // Checked as late as possible: an editor may have saved while this was being written.
     if (readBefore) {
-        const ReadResult now = read(path);
-        if (now.error)
-            return failed(now.error->reason);
-        if (now.exists != readBefore->exists || now.bytes != readBefore->bytes) {
+        QString problem;
+        if (!stillHolds(path, *readBefore, problem)) {
+            if (!problem.isEmpty())
+                return failed(problem);
             FileError changed = failed(u"another program changed it meanwhile"_s);
             changed.changedSinceRead = true;
             return changed;

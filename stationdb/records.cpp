@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <bitset>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -119,6 +121,27 @@ void forEachMatch(QByteArrayView text, const std::array<ColumnText, N>& patterns
                 check(k, lineStart);
 }
 
+// Where "\r\n\r\n" first occurs in [from, end), or end. A file has few of them, mostly its
+// last line, so the search skips through sixteen bytes at a time.
+const char* findBlankLine(const char* from, const char* end) {
+    constexpr QByteArrayView kBlankLine{"\r\n\r\n", 4};
+#ifdef NORVANE_SCAN_SSE2
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const auto at = [](const char* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    };
+    for (; end - from >= 16 + 3; from += 16) {
+        const __m128i found = _mm_and_si128(
+            _mm_and_si128(_mm_cmpeq_epi8(at(from), cr), _mm_cmpeq_epi8(at(from + 1), lf)),
+            _mm_and_si128(_mm_cmpeq_epi8(at(from + 2), cr), _mm_cmpeq_epi8(at(from + 3), lf)));
+        if (const unsigned mask = unsigned(_mm_movemask_epi8(found)))
+            return from + std::countr_zero(mask);
+    }
+#endif
+    return std::search(from, end, kBlankLine.begin(), kBlankLine.end());
+}
+
 } // namespace
 
 qsizetype countLines(QByteArrayView bytes) {
@@ -181,27 +204,25 @@ QString lookUpCall(QByteArrayView database, QStringView prefix) {
     return locators.take();
 }
 
-QString workingText(QByteArrayView database) {
-    QByteArray withEnd; // the rare file whose last line lacks its CR LF
-    if (!database.isEmpty() && !database.endsWith(kCrLfBytes)) {
-        withEnd = database.toByteArray() + kCrLfBytes.toByteArray();
-        database = withEnd;
-    }
-    // Every CR LF CR LF becomes one CR LF, left to right without rescanning (a run of three
-    // line breaks becomes two), while the bytes are widened: one pass over the file.
-    constexpr QByteArrayView kBlankLine{"\r\n\r\n", 4};
-    QString text(database.size(), Qt::Uninitialized);
-    char16_t* out = reinterpret_cast<char16_t*>(text.data());
-    const auto widen = [&](QByteArrayView piece) {
-        for (const char ch : piece)
-            *out++ = uchar(ch);
-    };
-    qsizetype from = 0;
-    for (qsizetype at; (at = database.indexOf(kBlankLine, from)) >= 0; from = at + 4)
-        widen(database.sliced(from, at + 2 - from));
-    widen(database.sliced(from));
-    text.truncate(out - reinterpret_cast<char16_t*>(text.data()));
-    return text;
+QByteArray workingBytes(QByteArrayView database) {
+    // Room for the records an import appends, so that they do not move a large text.
+    constexpr qsizetype kRoom = 64 * 1024;
+    QByteArray working;
+    working.reserve(database.size() + 2 + kRoom);
+    // Every CR LF CR LF becomes one CR LF, left to right without rescanning: a run of three
+    // line breaks becomes two.
+    const char* from = database.begin();
+    for (const char* at; (at = findBlankLine(from, database.end())) != database.end();
+         from = at + 4)
+        working.append(QByteArrayView(from, at + 2));
+    working.append(QByteArrayView(from, database.end()));
+    if (!database.isEmpty() && !database.endsWith(kCrLfBytes))
+        working.append(kCrLfBytes); // the rare file whose last line lacks its CR LF
+    return working;
+}
+
+QByteArray rewriteBytes(QByteArray working) {
+    return std::move(working.append(kCrLfBytes));
 }
 
 QByteArray rewriteBytes(const QString& workingText) {
@@ -222,39 +243,38 @@ std::optional<RecordFields> recordFields(QStringView line) {
     return RecordFields{line.first(space), line.sliced(space + 1)};
 }
 
-template <class Found> void StoredCalls::forEachCall(QStringView text, Found&& found) {
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = start;
-        while ((end = text.indexOf(u'\r', end)) >= 0 &&
-               !(end + 1 < text.size() && text[end + 1] == u'\n'))
-            ++end;
-        if (end < 0)
-            end = text.size();
-        if (const auto fields = recordFields(text.sliced(start, end - start)))
-            found(fields->call);
-        start = end + 2;
-    }
-}
-
-StoredCalls::StoredCalls(const QString& workingText) : text_(workingText) {
-    forEachCall(text_, [this](QStringView call) { calls_.insert(call); });
-}
-
-StoredCalls::StoredCalls(const QString& workingText, const QList<QStringView>& wanted) {
-    const QSet<QStringView> asked(wanted.begin(), wanted.end());
-    forEachCall(workingText, [&](QStringView call) {
-        if (const auto it = asked.constFind(call); it != asked.constEnd())
-            calls_.insert(*it); // the caller's view, which outlives this object
+template <class Found> void StoredCalls::forEachCall(QByteArrayView working, Found&& found) {
+    forEachLine(working, [&](QByteArrayView line) {
+        if (const void* space = std::memchr(line.data(), ' ', size_t(line.size())))
+            found(QByteArrayView(static_cast<const char*>(space) + 1, line.end()));
     });
 }
 
-bool StoredCalls::contains(QStringView call) const {
-    return calls_.contains(call) || added_.contains(call.toString());
+StoredCalls::StoredCalls(QByteArray working) : working_(std::move(working)) {
+    forEachCall(working_, [this](QByteArrayView call) { calls_.insert(call); });
 }
 
-void StoredCalls::add(const QString& call) {
-    added_.insert(call);
+StoredCalls::StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wanted) {
+    // A million records for a thousand calls: a bit per cheap hash lets almost every record
+    // go after one test, and only the few left are looked up in the set.
+    constexpr int kBits = 16;
+    const auto cheapHash = [](QByteArrayView call) {
+        // The bytes packed into a word, then mixed: no chain of multiplications per byte.
+        quint64 packed = quint64(call.size()) << 56;
+        for (qsizetype i = 0; i < call.size(); ++i)
+            packed ^= quint64(uchar(call[i])) << (8 * (i & 7));
+        return size_t((packed * 0x9E3779B97F4A7C15ull) >> (64 - kBits));
+    };
+    auto mayBeWanted = std::make_unique<std::bitset<size_t(1) << kBits>>();
+    for (const QByteArrayView call : wanted)
+        mayBeWanted->set(cheapHash(call));
+    const QSet<QByteArrayView> asked(wanted.begin(), wanted.end());
+    forEachCall(working, [&](QByteArrayView call) {
+        if (!mayBeWanted->test(cheapHash(call)))
+            return;
+        if (const auto it = asked.constFind(call); it != asked.constEnd())
+            calls_.insert(*it); // the caller's view, which outlives this object
+    });
 }
 
 } // namespace stationdb

@@ -22,14 +22,15 @@ template <class Visit> void forEachLine(QByteArrayView bytes, Visit&& visit) {
     const char* at = bytes.data();
     const char* const end = at + bytes.size();
     while (at < end) {
-        const char* cr = at;
+        // A line feed is found fast; the rare one without a CR before it stays in the line.
+        const char* lf = at;
         const char* lineEnd = end;
-        while ((cr = static_cast<const char*>(std::memchr(cr, '\r', end - cr)))) {
-            if (cr + 1 < end && cr[1] == '\n') {
-                lineEnd = cr;
+        while ((lf = static_cast<const char*>(std::memchr(lf, '\n', size_t(end - lf))))) {
+            if (lf > at && lf[-1] == '\r') {
+                lineEnd = lf - 1;
                 break;
             }
-            ++cr;
+            ++lf;
         }
         visit(QByteArrayView(at, lineEnd - at));
         at = lineEnd == end ? end : lineEnd + 2;
@@ -73,11 +74,15 @@ public:
     }
     QString take() {
         text_.truncate(used_);
-        text_.squeeze();
+        // A short list gives back what it did not use; copying a long one would cost more
+        // than the scan, and the pages it never wrote were never taken from the system.
+        if (used_ < kShrinkBelow)
+            text_.squeeze();
         return std::move(text_);
     }
 
 private:
+    static constexpr qsizetype kShrinkBelow = 1 << 16;
     QString text_;
     qsizetype used_ = 0;
 };
@@ -93,10 +98,17 @@ LocatorLookup lookUpLocator(QByteArrayView database, QStringView prefix);
 // CR LF, in file order, duplicates kept.
 QString lookUpCall(QByteArrayView database, QStringView prefix);
 
-// The text an import starts from: every line followed by CR LF, then every CR LF CR LF
-// replaced by one CR LF in a single left-to-right pass.
-QString workingText(QByteArrayView database);
-// What a rewrite stores: the working text and one more CR LF.
+// The text an import starts from, as the file's bytes: every line followed by CR LF, then
+// every CR LF CR LF replaced by one CR LF in a single left-to-right pass.
+QByteArray workingBytes(QByteArrayView database);
+// The same, as text.
+inline QString workingText(QByteArrayView database) {
+    return QString::fromLatin1(workingBytes(database));
+}
+// What a rewrite stores: the working text and one more CR LF, added in place when the
+// working text is not shared.
+QByteArray rewriteBytes(QByteArray working);
+// The same from text; a character beyond Latin-1 becomes '?'.
 QByteArray rewriteBytes(const QString& workingText);
 
 // A record's callsign is the text after its line's first space, its locator the text before.
@@ -109,20 +121,30 @@ std::optional<RecordFields> recordFields(QStringView line);
 // The callsigns a working text holds, for the exact presence test of the imports.
 class StoredCalls {
 public:
-    explicit StoredCalls(const QString& workingText);
+    explicit StoredCalls(QByteArray working);
     // Only the callsigns in `wanted` are looked for, and contains() knows no others; the
     // views must outlive this object. An import asks about its own stations alone, which
     // costs far less than a set of a million records' callsigns.
-    StoredCalls(const QString& workingText, const QList<QStringView>& wanted);
-    bool contains(QStringView call) const;
-    void add(const QString& call);
+    StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wanted);
+    bool contains(QByteArrayView call) const {
+        return calls_.contains(call) || added_.contains(call.toByteArray());
+    }
+    void add(const QByteArray& call) { added_.insert(call); }
+
+    // The same on text; a character beyond Latin-1 is in no record.
+    explicit StoredCalls(const QString& workingText) : StoredCalls(workingText.toLatin1()) {}
+    bool contains(QStringView call) const {
+        const std::optional<QByteArray> bytes = toLatin1Exactly(call);
+        return bytes && contains(QByteArrayView(*bytes));
+    }
+    void add(const QString& call) { add(call.toLatin1()); }
 
 private:
-    template <class Found> static void forEachCall(QStringView text, Found&& found);
+    template <class Found> static void forEachCall(QByteArrayView working, Found&& found);
 
-    QString text_;            // keeps the views below valid when they are views into it
-    QSet<QStringView> calls_; // views into text_, or the wanted ones
-    QSet<QString> added_;
+    QByteArray working_;         // keeps the views below valid when they are views into it
+    QSet<QByteArrayView> calls_; // views into working_, or the wanted ones
+    QSet<QByteArray> added_;
 };
 
 } // namespace stationdb

@@ -42,7 +42,7 @@ QString StationDb::lookUpCall(const QByteArray& snapshot, QStringView prefix) {
     return indexed ? indexed->lookUpCall(prefix) : stationdb::lookUpCall(snapshot, prefix);
 }
 
-std::optional<FileError> StationDb::updateDatabase(const Change& change) {
+std::optional<FileError> StationDb::updateDatabase(const Change& change, QByteArray* written) {
     forgetSnapshot();
     const WriterLock writers = io_.lockWriters(databasePath_);
     if (writers.error) {
@@ -56,7 +56,12 @@ std::optional<FileError> StationDb::updateDatabase(const Change& change) {
         const ReadResult file = io_.read(databasePath_);
         if (file.error)
             return file.error;
-        const auto error = io_.write(databasePath_, rewriteBytes(change(file.bytes)), &file);
+        QByteArray bytes = rewriteBytes(change(file.bytes));
+        const auto error = io_.write(databasePath_, bytes, &file);
+        if (!error && written) {
+            bytes.chop(kCrLfBytes.size()); // the working text again, without a copy
+            *written = std::move(bytes);
+        }
         if (!error || !error->changedSinceRead)
             return error;
     }

@@ -26,8 +26,9 @@ public:
     // Replaces the database with rewriteBytes(change(its bytes now)), as one step that no
     // other writer can slip into: other Norvane processes wait, and when an editor saves the
     // file meanwhile, it is read again and the change made anew, so nobody's records are lost.
-    using Change = std::function<QString(const QByteArray& database)>;
-    std::optional<FileError> updateDatabase(const Change& change);
+    // On success `written`, if given, receives the working text that change() made.
+    using Change = std::function<QByteArray(const QByteArray& database)>;
+    std::optional<FileError> updateDatabase(const Change& change, QByteArray* written = nullptr);
     void forgetSnapshot() { snapshot_.reset(); }
     // What a writer that died while writing left beside the database.
     void clearAfterCrashedWriter() { io_.clearAfterCrashedWriter(databasePath_); }

@@ -30,19 +30,40 @@ void Control::fire(const Handler& handler) {
 TextBox::TextBox(Form& form, const ControlDefinition& definition)
     : Control(form, definition), text_(definition.text) {}
 
+const QString& TextBox::text() const {
+    if (latin1_) {
+        text_ = QString::fromLatin1(*latin1_);
+        latin1_.reset();
+    }
+    return text_;
+}
+
 void TextBox::setText(const QString& text) {
-    if (text == text_)
+    if (latin1_ ? text == QLatin1String(*latin1_) : text == text_)
         return;
+    latin1_.reset();
     text_ = text;
+    replaced();
+}
+
+void TextBox::setLatin1Text(const QByteArray& bytes) {
+    if (latin1_ ? bytes == *latin1_ : text_ == QLatin1String(bytes))
+        return;
+    text_.clear();
+    latin1_ = bytes;
+    replaced();
+}
+
+void TextBox::replaced() {
     // The caret stays where it was unless the new text is shorter.
-    selStart_ = std::min<int>(selStart_, int(text_.size()));
+    selStart_ = std::min<int>(selStart_, int(length()));
     changed(Property::Text);
     fire(change_);
 }
 
 void TextBox::setSelStart(int position) {
     // Always reported: the widget's caret may have moved since the model last set it.
-    selStart_ = std::clamp<int>(position, 0, int(text_.size()));
+    selStart_ = std::clamp<int>(position, 0, int(length()));
     changed(Property::SelStart);
 }
 

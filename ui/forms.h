@@ -13,10 +13,12 @@
 #include "definitions.h"
 #include "dialogs.h"
 
+#include <QByteArray>
 #include <QPoint>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace ui {
@@ -57,9 +59,12 @@ class TextBox final : public Control {
 public:
     TextBox(Form& form, const ControlDefinition& definition);
 
-    const QString& text() const { return text_; }
+    const QString& text() const;
     // Runs the Change handler, nested, when the text differs from the current one.
     void setText(const QString& text);
+    // The same as setText(QString::fromLatin1(bytes)), but the text is made only when it is
+    // read: a hidden box that holds a whole database for a handler need never widen it.
+    void setLatin1Text(const QByteArray& bytes);
     int selStart() const { return selStart_; }
     void setSelStart(int position);
     bool multiLine() const { return definition().multiLine; }
@@ -67,7 +72,11 @@ public:
     void onChange(Handler handler) { change_ = std::move(handler); }
 
 private:
-    QString text_;
+    qsizetype length() const { return latin1_ ? latin1_->size() : text_.size(); }
+    void replaced();
+
+    mutable QString text_;
+    mutable std::optional<QByteArray> latin1_; // the text, until text() widens it
     int selStart_ = 0;
     Handler change_;
 };
