@@ -15,16 +15,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class SilentDialogs final : public ui::Dialogs {
-public:
-    QString inputBox(const QString&, const QString&, const QString&, QPoint) override { return {}; }
-    void messageBox(const QString& text) override { last = text; }
-    QString last; // to confirm that the run did what it should
-};
-
 struct Fixture {
     bench::DataDirectory data;
-    SilentDialogs dialogs;
+    bench::SilentDialogs dialogs;
     std::unique_ptr<app::Program> program;
 
     explicit Fixture(int records) : data(records) {

@@ -2,6 +2,7 @@
 // database file. Database sizes: 1,000, 150,000 and 1,000,000 records.
 #include "app/program.h"
 #include "stationdb/records.h"
+#include "stations.h"
 #include "ui/dialogs.h"
 
 #include <QFile>
@@ -14,12 +15,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-class SilentDialogs final : public ui::Dialogs {
-public:
-    QString inputBox(const QString&, const QString&, const QString&, QPoint) override { return {}; }
-    void messageBox(const QString&) override {}
-};
 
 // Record i's callsign: two letters, a digit and three letters, all calls distinct and of the
 // same length, so that a whole call never begins another one.
@@ -102,7 +97,7 @@ void readAndCountLines(benchmark::State& state) {
 // only its scans.
 void changeCallField(benchmark::State& state, bool withinOneEvent) {
     const qint64 records = state.range(0);
-    SilentDialogs dialogs;
+    bench::SilentDialogs dialogs;
     app::Program program(dataDirectory(records).path(), dialogs);
     program.start();
     ui::Form& form1 = program.forms().form(u"Form1");

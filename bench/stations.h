@@ -3,12 +3,22 @@
 // of those in JN4x squares, so three keys in the locator field match a quarter of them.
 #pragma once
 
+#include "ui/dialogs.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 
 namespace bench {
+
+// Message boxes answered at once; the last message tells what the run did.
+class SilentDialogs final : public ui::Dialogs {
+public:
+    QString inputBox(const QString&, const QString&, const QString&, QPoint) override { return {}; }
+    void messageBox(const QString& text) override { last = text; }
+    QString last;
+};
 
 // Q, a digit, four letters: distinct for the first 4,569,760 records.
 inline QString call(int i) {

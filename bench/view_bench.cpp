@@ -18,12 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class SilentDialogs final : public ui::Dialogs {
-public:
-    QString inputBox(const QString&, const QString&, const QString&, QPoint) override { return {}; }
-    void messageBox(const QString&) override {}
-};
-
 // One database per size for the whole run.
 const bench::DataDirectory& dataDirectory(int records) {
     static std::map<int, std::unique_ptr<bench::DataDirectory>> made;
@@ -34,7 +28,7 @@ const bench::DataDirectory& dataDirectory(int records) {
 }
 
 struct ShownProgram {
-    SilentDialogs dialogs;
+    bench::SilentDialogs dialogs;
     app::Program program;
     ui::qt::FormsView view;
 
