@@ -31,7 +31,7 @@ void MainWindow::load(ui::Form& form1) {
 
     // The own locator: asked for once, on the first start.
     std::optional<QStringList> ownLocatorLines;
-    if (!db_.ownLocatorExists()) {
+    if (askForOwnLocator_ && !db_.ownLocatorExists()) {
         const QString entered =
             forms.inputBox(u"Insert your locator"_s, u"Norvane v1.2"_s, u"jn81gd"_s, {700, 300});
         if (const auto error = db_.writeOwnLocator(entered)) {

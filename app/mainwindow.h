@@ -14,6 +14,7 @@ public:
     explicit MainWindow(stationdb::StationDb& db) : db_(db) {}
 
     void bind(ui::Form& form1);
+    void setAskForOwnLocator(bool ask) { askForOwnLocator_ = ask; }
 
     // Lines of the database counted at start-up; "0" when there was none to count.
     const QString& recordCount() const { return recordCount_; }
@@ -31,6 +32,7 @@ private:
 
     stationdb::StationDb& db_;
     QString recordCount_ = QStringLiteral("0");
+    bool askForOwnLocator_ = true;
 };
 
 } // namespace app

@@ -1,6 +1,7 @@
 #include "program.h"
 
 #include "bearing/bearingwindow.h"
+#include "edilog/logfile.h"
 
 using namespace Qt::StringLiterals;
 
@@ -16,8 +17,19 @@ Program::Program(const QString& dataDirectory, ui::Dialogs& dialogs, stationdb::
     forms_.onEventBoundary([this] { db_.forgetSnapshot(); });
 }
 
-void Program::start() {
+void Program::start(bool askForOwnLocator) {
+    db_.clearAfterCrashedWriter();
+    mainWindow_.setAskForOwnLocator(askForOwnLocator);
     forms_.form(u"Form1").show();
+}
+
+std::optional<QString> Program::logFilesText(const QStringList& paths) {
+    const edilog::LogText logs = edilog::ReadLogFiles(paths);
+    if (logs.error) {
+        forms_.messageBox(logs.error->message());
+        return std::nullopt;
+    }
+    return logs.text;
 }
 
 } // namespace app

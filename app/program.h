@@ -9,6 +9,8 @@
 #include "ui/forms.h"
 
 #include <QString>
+#include <QStringList>
+#include <optional>
 
 namespace app {
 
@@ -17,9 +19,15 @@ public:
     // io: the file layer to use; the real disk when null.
     Program(const QString& dataDirectory, ui::Dialogs& dialogs, stationdb::FileIo* io = nullptr);
 
-    // Loads the main window (its Load handler runs first) and shows it.
-    void start();
+    // Loads the main window (its Load handler runs first) and shows it. Without a window on
+    // screen (the command line) nothing may wait for an answer: a missing own locator then
+    // stays unset instead of being asked for.
+    void start(bool askForOwnLocator = true);
     bool ended() const { return forms_.ended(); }
+
+    // The text of log files for the log window's paste box; nothing when one of them cannot
+    // be read, which the operator is told.
+    std::optional<QString> logFilesText(const QStringList& paths);
 
     ui::Forms& forms() { return forms_; }
     stationdb::StationDb& db() { return db_; }

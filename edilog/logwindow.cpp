@@ -71,17 +71,17 @@ void LogWindow::check(ui::Form& form3) {
 
 void LogWindow::addStations(ui::Form& form3, Parser parse) {
     ui::Forms& forms = form3.forms();
-    // On any file failure the command stops with the paste kept, so nothing is lost.
-    const stationdb::ReadResult file = db_.readDatabase();
-    if (file.error) {
-        forms.messageBox(file.error->message());
-        return;
-    }
-    const StationImport import = AddNewStations(stationdb::workingText(file.bytes),
-                                                parse(AsFileText(form3.textBox(u"Text1").text())));
+    const std::vector<QsoRecord> stations = parse(AsFileText(form3.textBox(u"Text1").text()));
     ui::TextBox& working = form3.textBox(u"Text2");
-    working.setText(import.workingText);
-    if (const std::optional<stationdb::FileError> error = db_.rewriteDatabase(working.text())) {
+    StationImport import;
+    // Made anew from the file's new content if someone else wrote it meanwhile. On any file
+    // failure the command stops with the paste kept, so nothing is lost.
+    const auto error = db_.updateDatabase([&](const QByteArray& database) {
+        import = AddNewStations(stationdb::workingText(database), stations);
+        working.setText(import.workingText);
+        return working.text();
+    });
+    if (error) {
         forms.messageBox(error->message());
         return;
     }

@@ -1,13 +1,38 @@
 #include "files.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSaveFile>
+#include <QThread>
 
 using namespace Qt::StringLiterals;
 
 namespace stationdb {
+
+namespace {
+
+// How long an import waits for another one to finish; an import takes well under a second.
+constexpr int kLockWaitMs = 5000;
+// How long after taking the lock a writer that died may have written its temporary file.
+constexpr qint64 kCrashedWriteMs = 60 * 1000;
+
+// The file a write really replaces: a link's final target, as QSaveFile finds it.
+QString finalPath(const QString& path) {
+    QFileInfo info(path);
+    for (int depth = 0; depth < 128 && info.isSymLink(); ++depth)
+        info.setFile(info.symLinkTarget());
+    return info.filePath();
+}
+
+QString lockPath(const QString& path) {
+    return finalPath(path) + u".lock"_s;
+}
+
+} // namespace
 
 QString FileError::message() const {
     const QString file = QDir::toNativeSeparators(path);
@@ -46,7 +71,8 @@ ReadResult FileIo::read(const QString& path) {
     return result;
 }
 
-std::optional<FileError> FileIo::write(const QString& path, QByteArrayView bytes) {
+std::optional<FileError> FileIo::write(const QString& path, QByteArrayView bytes,
+                                       const ReadResult* readBefore) {
     QSaveFile file(path);
     const auto failed = [&](const QString& reason) {
         file.cancelWriting(); // the temporary file goes, the old file stays
@@ -59,9 +85,64 @@ std::optional<FileError> FileIo::write(const QString& path, QByteArrayView bytes
         if (const auto reason =
                 writeChunk(file, bytes.sliced(at, std::min(kChunk, bytes.size() - at))))
             return failed(*reason);
+    // Checked as late as possible: an editor may have saved while this was being written.
+    if (readBefore) {
+        const ReadResult now = read(path);
+        if (now.error)
+            return failed(now.error->reason);
+        if (now.exists != readBefore->exists || now.bytes != readBefore->bytes) {
+            FileError changed = failed(u"another program changed it meanwhile"_s);
+            changed.changedSinceRead = true;
+            return changed;
+        }
+    }
     if (!file.commit())
         return FileError{FileError::Operation::Write, path, file.errorString()};
     return std::nullopt;
+}
+
+WriterLock FileIo::lockWriters(const QString& path) {
+    // A lock file beside the file, with the holder's process id in it: Qt knows a lock whose
+    // process is gone as stale on Linux and on Windows alike, and takes it over.
+    auto lock = std::make_shared<QLockFile>(lockPath(path));
+    QElapsedTimer waited;
+    waited.start();
+    while (!lock->tryLock(0)) {
+        const auto failed = [&](const QString& reason) {
+            return WriterLock{nullptr, FileError{FileError::Operation::Write, path, reason}};
+        };
+        if (lock->error() != QLockFile::LockFailedError)
+            return failed(u"its lock file "_s + QDir::toNativeSeparators(lock->fileName()) +
+                          u" cannot be made"_s);
+        if (waited.hasExpired(kLockWaitMs))
+            return failed(u"another Norvane has been writing it for "_s +
+                          QString::number(kLockWaitMs / 1000) + u" seconds"_s);
+        writerBusy();
+    }
+    return {std::move(lock), std::nullopt};
+}
+
+void FileIo::clearAfterCrashedWriter(const QString& path) {
+    const QString lockName = lockPath(path);
+    const QDateTime locked = QFileInfo(lockName).lastModified();
+    if (!locked.isValid())
+        return; // no lock left: every writer finished
+    QLockFile lock(lockName);
+    if (!lock.tryLock(0))
+        return; // a writer is at work
+    // Where QSaveFile cannot write an unnamed temporary file (Windows, FAT), it names it
+    // "norvane.txt.XXXXXX". Only those a dead writer wrote while it held the lock go.
+    const QFileInfo target(finalPath(path));
+    const QStringList pattern{target.fileName() + u".??????"_s};
+    for (const QFileInfo& left : target.dir().entryInfoList(pattern, QDir::Files | QDir::Hidden)) {
+        const qint64 after = locked.msecsTo(left.lastModified());
+        if (after >= -2000 && after <= kCrashedWriteMs) // FAT keeps times to two seconds
+            QFile::remove(left.filePath());
+    }
+}
+
+void FileIo::writerBusy() {
+    QThread::msleep(20);
 }
 
 std::optional<QString> FileIo::writeChunk(QSaveFile& file, QByteArrayView chunk) {

@@ -1,12 +1,14 @@
-// The file layer: existence test, whole-file reads and atomic rewrites. Handlers reach the
-// disk only through FileIo, so tests can make a write fail part-way.
+// The file layer: existence test, whole-file reads, atomic rewrites and the writers' lock.
+// Handlers reach the disk only through FileIo, so tests can make a write fail part-way.
 #pragma once
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <memory>
 #include <optional>
 
+class QLockFile;
 class QSaveFile;
 
 namespace stationdb {
@@ -16,6 +18,8 @@ struct FileError {
     Operation operation = Operation::Read;
     QString path;
     QString reason;
+    // The file changed on disk after it was read, so nothing was written: read it again.
+    bool changedSinceRead = false;
 
     // "Cannot write /path/norvane.txt: No space left on device ..." for the operator.
     QString message() const;
@@ -27,6 +31,12 @@ struct ReadResult {
     std::optional<FileError> error;
 };
 
+// While `lock` is held, no other Norvane process or window writes the file.
+struct WriterLock {
+    std::shared_ptr<QLockFile> lock;
+    std::optional<FileError> error; // no lock: why
+};
+
 class FileIo {
 public:
     virtual ~FileIo() = default;
@@ -35,13 +45,26 @@ public:
     // The whole file in one read. A folder or a link to nowhere at the path is an error.
     virtual ReadResult read(const QString& path);
     // Replaces the file's whole content through a temporary file, so that a failed write
-    // leaves the old file byte for byte as it was and no temporary file behind.
-    virtual std::optional<FileError> write(const QString& path, QByteArrayView bytes);
+    // leaves the old file byte for byte as it was and no temporary file behind. With
+    // `readBefore`, the file is replaced only if it still holds what that read found;
+    // otherwise nothing is written and the error says changedSinceRead.
+    virtual std::optional<FileError> write(const QString& path, QByteArrayView bytes,
+                                           const ReadResult* readBefore = nullptr);
+
+    // Waits, a few seconds at most, until no other writer of the file at `path` (a link's
+    // target) is at work, and keeps others out until the lock is dropped. A lock left by a
+    // writer that died is taken over at once.
+    WriterLock lockWriters(const QString& path);
+    // Removes what a writer that died while writing left beside the file: its lock and its
+    // temporary files. Nothing is touched while another writer is at work.
+    void clearAfterCrashedWriter(const QString& path);
 
 protected:
     // One piece of a write: nothing, or why it failed. The seam through which tests fail a
     // write part-way.
     virtual std::optional<QString> writeChunk(QSaveFile& file, QByteArrayView chunk);
+    // Another writer holds the lock: wait a moment before trying again.
+    virtual void writerBusy();
 };
 
 } // namespace stationdb

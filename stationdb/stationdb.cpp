@@ -19,9 +19,27 @@ ReadResult StationDb::readDatabase() {
     return *snapshot_;
 }
 
-std::optional<FileError> StationDb::rewriteDatabase(const QString& workingText) {
+std::optional<FileError> StationDb::updateDatabase(const Change& change) {
     forgetSnapshot();
-    return io_.write(databasePath_, rewriteBytes(workingText));
+    const WriterLock writers = io_.lockWriters(databasePath_);
+    if (writers.error) {
+        // A database that cannot even be read (a link to nowhere) says more than its lock.
+        const ReadResult file = io_.read(databasePath_);
+        return file.error ? file.error : writers.error;
+    }
+    // An editor that keeps saving must not hold the import up for ever.
+    constexpr int kAttempts = 5;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const ReadResult file = io_.read(databasePath_);
+        if (file.error)
+            return file.error;
+        const auto error = io_.write(databasePath_, rewriteBytes(change(file.bytes)), &file);
+        if (!error || !error->changedSinceRead)
+            return error;
+    }
+    return FileError{FileError::Operation::Write, databasePath_,
+                     u"another program changed it each of the "_s + QString::number(kAttempts) +
+                         u" times it was read"_s};
 }
 
 std::optional<QStringList> StationDb::readOwnLocatorLines(FileError* error) {

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace stationdb {
@@ -21,9 +22,14 @@ public:
     // lookup that follows, until forgetSnapshot(): a keystroke runs several lookups, and the
     // file cannot change while the program holds control.
     ReadResult readDatabase();
-    // Stores rewriteBytes(workingText) in place of the database.
-    std::optional<FileError> rewriteDatabase(const QString& workingText);
+    // Replaces the database with rewriteBytes(change(its bytes now)), as one step that no
+    // other writer can slip into: other Norvane processes wait, and when an editor saves the
+    // file meanwhile, it is read again and the change made anew, so nobody's records are lost.
+    using Change = std::function<QString(const QByteArray& database)>;
+    std::optional<FileError> updateDatabase(const Change& change);
     void forgetSnapshot() { snapshot_.reset(); }
+    // What a writer that died while writing left beside the database.
+    void clearAfterCrashedWriter() { io_.clearAfterCrashedWriter(databasePath_); }
 
     bool ownLocatorExists() const { return io_.exists(ownLocatorPath_); }
     // Every line of myloc.txt; the caller uses the last one.

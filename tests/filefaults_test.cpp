@@ -3,9 +3,14 @@
 // byte for byte, every failure must be told, and nothing may be left behind.
 #include "support/program_fixture.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSaveFile>
+#include <QThread>
+#include <atomic>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 using testing_support::operator""_b;
@@ -151,6 +156,134 @@ TEST_F(FileFaultsTest, AnEditorReplacingTheDatabaseBetweenKeystrokesIsSeenAtOnce
     backspace(u"Form1", u"Text2");
     EXPECT_EQ(text(u"Form1", u"Text4"), QString());
     EXPECT_TRUE(dialogs.messages.isEmpty()) << "a missing database is a normal state";
+}
+
+// Holds every write of an import before its first piece, after the import has read the file.
+class PausingIo : public stationdb::FileIo {
+protected:
+    std::optional<QString> writeChunk(QSaveFile& file, QByteArrayView chunk) override {
+        if (file.pos() == 0 && pausesLeft-- > 0)
+            meanwhile();
+        return FileIo::writeChunk(file, chunk);
+    }
+    void writerBusy() override {
+        ++waits;
+        FileIo::writerBusy();
+    }
+
+public:
+    int pausesLeft = 0;
+    std::function<void()> meanwhile;
+    std::atomic<int> waits = 0;
+};
+
+TEST_F(FileFaultsTest, AnImportKeepsWhatOthersWroteMeanwhile) {
+    PausingIo otherIo;
+    testing_support::ScriptedDialogs otherDialogs;
+    std::thread other;
+    std::atomic<bool> otherDone = false;
+    const auto otherWindowImports = [&] { // started twice by accident, on the same folder
+        other = std::thread([&] {
+            app::Program second(dir.path(), otherDialogs, &otherIo);
+            second.start();
+            second.forms().form(u"Form1").button(u"Command3").click();
+            second.forms().form(u"Form3").textBox(u"Text1").setText(
+                QString(kEdiLog).replace(u"Q2NEW"_s, u"Q2TWO"_s));
+            second.forms().form(u"Form3").button(u"Command1").click();
+            otherDone = true;
+        });
+        for (int i = 0; i < 1000 && otherIo.waits == 0 && !otherDone; ++i)
+            QThread::msleep(10);
+    };
+    const auto editorSaves = [&] {
+        QSaveFile editor(path("norvane.txt"));
+        ASSERT_TRUE(editor.open(QIODevice::WriteOnly));
+        editor.write(readFile("norvane.txt") + "JN61AA Q3ED\r\n");
+        ASSERT_TRUE(editor.commit());
+    };
+    const QString added = u"Has been added 1 new records \r\nJO60AB Q2NEW \r\n"_s;
+    struct Case {
+        const char* what;
+        int pauses;
+        std::function<void()> meanwhile;
+        QByteArray file;
+        QString message;
+    };
+    const Case cases[] = {
+        {"another window imports", 1, otherWindowImports,
+         "JN45AB Q1ABC\r\nJO60AB Q2NEW\r\nJO60AB Q2TWO\r\n\r\n"_b, added},
+        {"an editor saves once", 1, editorSaves,
+         "JN45AB Q1ABC\r\nJN61AA Q3ED\r\nJO60AB Q2NEW\r\n\r\n"_b, added},
+        {"an editor saves every time", 99, editorSaves,
+         "JN45AB Q1ABC\r\n\r\n"_b + QByteArray("JN61AA Q3ED\r\n").repeated(5),
+         u"Cannot write "_s + database() +
+             u": another program changed it each of the 5 times it was read\r\n"
+             u"The file was left as it was."_s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PausingIo io;
+        io.pausesLeft = c.pauses;
+        io.meanwhile = c.meanwhile;
+        writeFile("myloc.txt", "JN81GD\r\n"_b);
+        writeFile("norvane.txt", "JN45AB Q1ABC\r\n\r\n"_b);
+        startAsIs(&io);
+        act(Action::AddEdi);
+        if (other.joinable())
+            other.join();
+        EXPECT_EQ(readFile("norvane.txt"), c.file);
+        EXPECT_EQ(dialogs.messages, QStringList{c.message});
+        dialogs.messages.clear();
+        program.reset();
+    }
+    EXPECT_GT(otherIo.waits, 0) << "the other window waited for the first to finish";
+    EXPECT_EQ(otherDialogs.messages,
+              QStringList{u"Has been added 1 new records \r\nJO60AB Q2TWO \r\n"_s});
+}
+
+// A writer killed while it holds the lock: this very test program, started again.
+TEST(KilledWriter, DISABLED_HoldsTheLock) {
+    stationdb::FileIo io;
+    const stationdb::WriterLock held = io.lockWriters(qEnvironmentVariable("NORVANE_LOCK"));
+    std::puts(held.lock ? "locked" : "no lock");
+    std::fflush(stdout);
+    QThread::sleep(60);
+}
+
+TEST_F(FileFaultsTest, AWriterKilledWhileWritingNeitherBlocksNorLeavesAnythingBehind) {
+    int argc = 1;
+    char name[] = "reliability_tests";
+    char* argv[] = {name, nullptr};
+    const QCoreApplication application(argc, argv); // for the test program's own path
+    const auto killWriter = [&] {
+        QProcess writer;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"NORVANE_LOCK"_s, path("norvane.txt"));
+        writer.setProcessEnvironment(environment);
+        writer.start(QCoreApplication::applicationFilePath(),
+                     {u"--gtest_filter=KilledWriter.*"_s, u"--gtest_also_run_disabled_tests"_s});
+        QByteArray output;
+        while (!output.contains("locked") && writer.waitForReadyRead(20000))
+            output += writer.readAllStandardOutput();
+        ASSERT_TRUE(output.contains("\nlocked")) << output.toStdString();
+        writer.kill();
+        writer.waitForFinished();
+    };
+    start("JN45AB Q1ABC\r\n\r\n"_b);
+    killWriter();
+    act(Action::AddEdi);
+    EXPECT_EQ(dialogs.messages,
+              QStringList{u"Has been added 1 new records \r\nJO60AB Q2NEW \r\n"_s});
+
+    killWriter(); // and its temporary file, where QSaveFile names one; not the operator's copy
+    writeFile("norvane.txt.Ab12Cd", "JN45AB"_b);
+    writeFile("norvane.txt.backup", "JN45AB Q1ABC\r\n"_b);
+    QFile backup(path("norvane.txt.backup"));
+    ASSERT_TRUE(backup.open(QIODevice::ReadWrite));
+    backup.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime);
+    startAsIs();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{u"myloc.txt"_s, u"norvane.txt"_s, u"norvane.txt.backup"_s}));
 }
 
 } // namespace

@@ -1,5 +1,9 @@
 // The log window's commands pressed in the real widgets, with the log pasted into them.
 #include "support/gui_fixture.h"
+#include "support/samples.h"
+
+#include <QMimeData>
+#include <QUrl>
 
 using namespace Qt::StringLiterals;
 using testing_support::operator""_b;
@@ -61,6 +65,27 @@ TEST_F(LogWindowGui, AddTxtOnceTheMarkerRevealsIt) {
     EXPECT_EQ(dialogs.messages,
               QStringList{u"Has been added 1 new records \r\nJO60AB Q2NEW \r\n"_s});
     EXPECT_EQ(readFile("norvane.txt"), "JN45AB KWELP\r\nJO60AB Q2NEW\r\n\r\n"_b);
+}
+
+TEST_F(LogWindowGui, LogFilesDroppedOnThePasteBoxGoInAsIfPasted) {
+    show("JN45AB Q1ABC\r\n"_b);
+    view->acceptFiles(u"Form3", u"Text1",
+                      [this](const QStringList& paths) { return program->logFilesText(paths); });
+    click(u"Form1", "Command3"); // EDI --> DB
+    QMimeData files;             // LF line breaks, then CR LF with a byte order mark
+    files.setUrls(
+        {QUrl::fromLocalFile(testing_support::samplesDir().filePath(u"log-144mhz-lf.edi"_s)),
+         QUrl::fromLocalFile(testing_support::samplesDir().filePath(u"log-144mhz-bom.edi"_s))});
+    QWidget* box = widget<QPlainTextEdit>(u"Form3", "Text1")->viewport();
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(box, &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(box, &drop);
+    click(u"Form3", "Command1"); // Add EDI
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].startsWith(
+        u"Has been added 18 new records \r\nKN21QT LZ1VQ \r\nKN22IB LZ1GJ \r\nKN33WN LZ2GG \r\n"_s))
+        << dialogs.messages[0].toStdString();
 }
 
 } // namespace

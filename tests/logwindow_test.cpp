@@ -59,11 +59,12 @@ public:
                 stationdb::FileError{stationdb::FileError::Operation::Read, path,
                                      u"Permission denied"_s}};
     }
-    std::optional<stationdb::FileError> write(const QString& path, QByteArrayView bytes) override {
+    std::optional<stationdb::FileError> write(const QString& path, QByteArrayView bytes,
+                                              const stationdb::ReadResult* readBefore) override {
         if (failWrite)
             return stationdb::FileError{stationdb::FileError::Operation::Write, path,
                                         u"No space left on device"_s};
-        return FileIo::write(path, bytes);
+        return FileIo::write(path, bytes, readBefore);
     }
 };
 

@@ -158,7 +158,7 @@ TEST(StationFiles, AFailedRewriteLeavesTheOldFileAndNoTemporaryFile) {
         f.write(old);
     }
     const QString big = QString(3 << 20, u'x'); // several pieces
-    const auto error = db.rewriteDatabase(big);
+    const auto error = db.updateDatabase([&](const QByteArray&) { return big; });
     ASSERT_TRUE(error.has_value());
     EXPECT_TRUE(error->message().startsWith(u"Cannot write "_s)) << error->message().toStdString();
     EXPECT_TRUE(error->message().contains(u"norvane.txt"_s));
@@ -183,7 +183,7 @@ TEST(StationFiles, SnapshotLastsUntilForgottenOrRewritten) {
     EXPECT_FALSE(db.readDatabase().exists) << "same event: the first read is reused";
     db.forgetSnapshot();
     EXPECT_EQ(db.readDatabase().bytes, bytes("A\r\n"));
-    ASSERT_FALSE(db.rewriteDatabase(u"B\r\n"_s));
+    ASSERT_FALSE(db.updateDatabase([](const QByteArray&) { return u"B\r\n"_s; }));
     EXPECT_EQ(db.readDatabase().bytes, bytes("B\r\n\r\n"));
 }
 

@@ -25,6 +25,12 @@ QString signSpaceNumber(double value) {
     return plain.startsWith(QLatin1Char('-')) ? plain : QLatin1Char(' ') + plain;
 }
 
+QString crLfLineBreaks(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text.replace(QLatin1Char('\n'), kCrLf);
+}
+
 QStringList splitAtCrLf(const QString& text) {
     if (text.isEmpty())
         return {};

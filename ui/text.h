@@ -19,6 +19,9 @@ QString plainNumber(double value);
 // The plain form with one leading character reserved for the sign: " 268", "-5".
 QString signSpaceNumber(double value);
 
+// Every line break, CR LF, LF or a lone CR, as CR LF.
+QString crLfLineBreaks(QString text);
+
 // Pieces between CR LF pairs, empty pieces kept; an empty text gives no piece at all.
 // A lone CR or LF stays inside its piece.
 QStringList splitAtCrLf(const QString& text);

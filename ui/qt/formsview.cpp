@@ -3,24 +3,27 @@
 #include "ui/text.h"
 
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QFileDialog>
 #include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTextCursor>
+#include <QUrl>
 #include <algorithm>
 
 namespace ui::qt {
 
 QString modelTextFromWidget(const QString& widgetText) {
     QString text = widgetText;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return text.replace(QLatin1Char('\n'), ui::kCrLf);
+    return ui::crLfLineBreaks(text.replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
 }
 
 QString widgetTextFromModel(const QString& modelText) {
@@ -52,6 +55,73 @@ void showInPlainTextEdit(QPlainTextEdit& edit, const QString& modelText) {
     edit.setPlainText(text.left(cut + 1) +
                       QStringLiteral("\u2026 %1 more lines").arg(lines - kMaxShownLines));
 }
+
+// The local files a drag carries; none for dragged text, which the box takes as it always has.
+QStringList localFiles(const QMimeData* mime) {
+    QStringList paths;
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    return paths;
+}
+
+// A paste box that takes files: their text goes in where they are dropped, as if pasted.
+class FileDropEdit final : public QPlainTextEdit {
+public:
+    FileDropEdit(QWidget* parent, FormsView::FileReader read)
+        : QPlainTextEdit(parent), read_(std::move(read)) {
+        // Ctrl+O anywhere in the window, as the menus of desktop programs have it.
+        auto* open = new QShortcut(QKeySequence::Open, parent);
+        QObject::connect(open, &QShortcut::activated, this, [this] { openFiles(); });
+    }
+
+    void openFiles() {
+        const QStringList paths = QFileDialog::getOpenFileNames(
+            this, QStringLiteral("Open log file"), QString(),
+            QStringLiteral("Contest logs (*.edi *.EDI *.txt);;All files (*)"));
+        setFocus(Qt::OtherFocusReason);
+        insertFiles(paths);
+    }
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override {
+        if (localFiles(event->mimeData()).isEmpty())
+            QPlainTextEdit::dragEnterEvent(event);
+        else
+            event->acceptProposedAction();
+    }
+    void dragMoveEvent(QDragMoveEvent* event) override {
+        if (localFiles(event->mimeData()).isEmpty())
+            QPlainTextEdit::dragMoveEvent(event);
+        else
+            event->acceptProposedAction();
+    }
+    void dropEvent(QDropEvent* event) override {
+        const QStringList paths = localFiles(event->mimeData());
+        if (paths.isEmpty())
+            return QPlainTextEdit::dropEvent(event);
+        event->acceptProposedAction();
+        setTextCursor(cursorForPosition(event->position().toPoint()));
+        insertFiles(paths);
+    }
+    void contextMenuEvent(QContextMenuEvent* event) override {
+        const std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+        menu->addSeparator();
+        QObject::connect(menu->addAction(QStringLiteral("Open log file\u2026")),
+                         &QAction::triggered, this, [this] { openFiles(); });
+        menu->exec(event->globalPos());
+    }
+
+private:
+    void insertFiles(const QStringList& paths) {
+        if (paths.isEmpty())
+            return;
+        if (const std::optional<QString> text = read_(paths))
+            insertPlainText(widgetTextFromModel(*text));
+    }
+
+    FormsView::FileReader read_;
+};
 
 // Closing by the title bar goes to the model, which decides what it means.
 class FormWidget final : public QWidget {
@@ -111,6 +181,10 @@ QWidget* FormsView::window(QStringView formName) const {
     return nullptr;
 }
 
+void FormsView::acceptFiles(QStringView formName, QStringView controlName, FileReader read) {
+    fileTargets_.push_back({formName.toString(), controlName.toString(), std::move(read)});
+}
+
 FormsView::Window* FormsView::find(const ui::Form& form) const {
     for (const auto& w : windows_)
         if (w->form == &form)
@@ -167,7 +241,12 @@ void FormsView::createItem(const std::shared_ptr<Window>& w, ui::Control& contro
     case ui::ControlType::TextBox: {
         auto& box = static_cast<ui::TextBox&>(control);
         if (box.multiLine()) {
-            auto* edit = new QPlainTextEdit(parent);
+            const auto target =
+                std::find_if(fileTargets_.begin(), fileTargets_.end(), [&](const FileTarget& t) {
+                    return t.form == control.form().name() && t.control == control.name();
+                });
+            auto* edit = target == fileTargets_.end() ? new QPlainTextEdit(parent)
+                                                      : new FileDropEdit(parent, target->read);
             edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             edit->setTabChangesFocus(true);

@@ -6,9 +6,11 @@
 
 #include <QIcon>
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace ui::qt {
@@ -32,6 +34,12 @@ public:
     // The top-level widget of a window that has been shown, or nullptr.
     QWidget* window(QStringView formName) const;
 
+    // Files dropped on a multi-line box, or chosen with "Open log file…" in its context menu
+    // or Ctrl+O in its window, go into it as if their text had been pasted. `read` gives that
+    // text with CR LF line breaks, or nothing when a file could not be read (it says why).
+    using FileReader = std::function<std::optional<QString>(const QStringList& paths)>;
+    void acceptFiles(QStringView formName, QStringView controlName, FileReader read);
+
 private:
     struct Window;
     struct Item;
@@ -50,6 +58,12 @@ private:
     QIcon appIcon_;
     std::function<void()> onProgramEnded_;
     std::vector<std::shared_ptr<Window>> windows_;
+    struct FileTarget {
+        QString form;
+        QString control;
+        FileReader read;
+    };
+    std::vector<FileTarget> fileTargets_;
 };
 
 } // namespace ui::qt

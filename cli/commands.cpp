@@ -1,0 +1,128 @@
+#include "commands.h"
+
+#include "app/program.h"
+#include "edilog/logfile.h"
+#include "ui/text.h"
+
+#include <QDir>
+#include <utility>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace cli {
+
+namespace {
+
+enum Status { kDone = 0, kDisagreements = 1, kFailed = 2 };
+
+// Message boxes become output. Nothing asks: the program starts without asking for the own
+// locator, the only question it has.
+class CollectedMessages final : public ui::Dialogs {
+public:
+    QString inputBox(const QString&, const QString&, const QString&, QPoint) override { return {}; }
+    void messageBox(const QString& text) override { messages_.append(text); }
+    QStringList take() { return std::exchange(messages_, {}); }
+
+private:
+    QStringList messages_;
+};
+
+// A message's lines, one output line each.
+void print(QTextStream& stream, const QString& text) {
+    QString lines = text;
+    lines.replace(ui::kCrLf, u"\n"_s);
+    stream << lines << (lines.endsWith(u'\n') ? "" : "\n");
+}
+
+void printLines(QTextStream& stream, const QString& list) {
+    for (const QString& line : ui::splitAtCrLf(list))
+        if (!line.isEmpty())
+            stream << line << '\n';
+}
+
+} // namespace
+
+bool isCommand(const QString& word) {
+    return word == u"check"_s || word == u"add"_s || word == u"lookup"_s;
+}
+
+int runCommand(const QString& command, const QStringList& arguments, const QString& dataDirectory,
+               QTextStream& out, QTextStream& err) {
+    const bool lookup = command == u"lookup"_s;
+    if (lookup ? arguments.size() != 1 : arguments.isEmpty()) {
+        err << "norvane: " << command
+            << (lookup ? " takes one call: norvane lookup CALL" : " needs at least one log file")
+            << '\n';
+        return kFailed;
+    }
+    // Every log is read before anything is done, so that one that cannot be read changes
+    // nothing.
+    std::vector<QString> logs;
+    for (const QString& path : lookup ? QStringList{} : arguments) {
+        edilog::LogText log = edilog::ReadLogFile(path);
+        if (log.error) {
+            err << log.error->message() << '\n';
+            return kFailed;
+        }
+        logs.push_back(std::move(log.text));
+    }
+
+    CollectedMessages dialogs;
+    app::Program program(dataDirectory, dialogs);
+    program.start(false);
+    ui::Forms& forms = program.forms();
+    const auto failed = [&](const QStringList& messages) {
+        for (const QString& message : messages)
+            print(err, message);
+        return kFailed;
+    };
+    if (QStringList problems = dialogs.take(); !problems.isEmpty())
+        return failed(problems); // the database cannot be read
+
+    if (lookup) {
+        ui::Form& main = forms.form(u"Form1");
+        main.textBox(u"Text2").setText(arguments.first());
+        if (QStringList problems = dialogs.take(); !problems.isEmpty())
+            return failed(problems);
+        out << "Locators of " << main.textBox(u"Text2").text() << ":\n";
+        printLines(out, main.textBox(u"Text4").text());
+        const QString locator = main.textBox(u"Text1").text();
+        if (locator.isEmpty())
+            return kDone; // no single station
+        if (program.db().ownLocatorExists())
+            out << "From " << forms.form(u"Form2").textBox(u"Text3").text() << " to " << locator
+                << ": " << main.label(u"Label3").caption() << "  "
+                << main.label(u"Label4").caption() << '\n';
+        else
+            out << "No own locator is set ("
+                << QDir::toNativeSeparators(program.db().ownLocatorPath())
+                << " does not exist): start the window once to enter it.\n";
+        out << "Stations at " << locator << ":\n";
+        printLines(out, main.textBox(u"Text3").text());
+        return kDone;
+    }
+
+    // The log window's own buttons: "Check LOG" then "Check", or "EDI --> DB" then "Add EDI".
+    const bool check = command == u"check"_s;
+    Status status = kDone;
+    for (size_t i = 0; i < logs.size(); ++i) {
+        forms.form(u"Form1").button(check ? u"Command2" : u"Command3").click();
+        ui::Form& logWindow = forms.form(u"Form3");
+        logWindow.textBox(u"Text1").setText(logs[i]);
+        logWindow.button(check ? u"Command3" : u"Command1").click();
+        const QStringList shown = dialogs.take();
+        const QString done = check ? u"Probabily wrongs "_s : u"Has been added "_s;
+        if (shown.isEmpty() || !shown.last().startsWith(done))
+            return failed(shown);
+        if (logs.size() > 1)
+            out << QDir::toNativeSeparators(arguments[qsizetype(i)]) << ":\n";
+        for (const QString& message : shown)
+            print(out, message);
+        if (check && shown.size() > 1)
+            status = kDisagreements;
+    }
+    return status;
+}
+
+} // namespace cli

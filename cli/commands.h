@@ -1,0 +1,26 @@
+// norvane check|add|lookup: the windows' own commands, run on files and printed instead of
+// shown, for scripts and remote shells. No window is ever made.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+namespace cli {
+
+// What `norvane --help` lists.
+inline constexpr char16_t kCommandsHelp[] =
+    u"Commands (run without a window):\n"
+    u"  check LOG...   check each log's locators against the database, as \"Check\" does\n"
+    u"  add LOG...     add each log's new stations to the database, as \"Add EDI\" does\n"
+    u"  lookup CALL    what typing CALL into the call field shows\n";
+
+bool isCommand(const QString& word);
+
+// Runs a command on the data in `dataDirectory` and returns the exit status: 0 when all went
+// through (check: no locator disagrees), 1 when check found disagreements, 2 on a usage or
+// file error, which `err` names; nothing is then written.
+int runCommand(const QString& command, const QStringList& arguments, const QString& dataDirectory,
+               QTextStream& out, QTextStream& err);
+
+} // namespace cli

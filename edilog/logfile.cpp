@@ -1,0 +1,64 @@
+#include "logfile.h"
+
+#include "ui/text.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+using namespace Qt::StringLiterals;
+
+namespace edilog {
+
+namespace {
+
+// Far more than any contest log; a file this large was chosen by mistake.
+constexpr qint64 kMaxLogBytes = qint64(64) << 20;
+
+} // namespace
+
+LogText ReadLogFile(const QString& path) {
+    const auto failed = [&](const QString& reason) {
+        return LogText{{},
+                       stationdb::FileError{stationdb::FileError::Operation::Read, path, reason}};
+    };
+    const QString tooLarge = u"it is larger than 64 MB, which no contest log is"_s;
+    if (QFileInfo(path).isDir())
+        return failed(u"it is a folder, not a file"_s);
+    if (QFileInfo(path).size() > kMaxLogBytes)
+        return failed(tooLarge);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(file.errorString());
+    const QByteArray bytes = file.read(kMaxLogBytes + 1); // a device need not know its size
+    if (file.error() != QFileDevice::NoError)
+        return failed(file.errorString());
+    if (bytes.size() > kMaxLogBytes)
+        return failed(tooLarge);
+    return {DecodeLogBytes(bytes), std::nullopt};
+}
+
+QString DecodeLogBytes(QByteArrayView bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    QStringDecoder utf8(QStringConverter::Utf8);
+    QString text = utf8(bytes);
+    if (utf8.hasError())
+        text = QString::fromLatin1(bytes);
+    return ui::crLfLineBreaks(std::move(text));
+}
+
+LogText ReadLogFiles(const QStringList& paths) {
+    LogText all;
+    for (const QString& path : paths) {
+        LogText log = ReadLogFile(path);
+        if (log.error)
+            return log;
+        all.text += log.text;
+        if (!all.text.isEmpty() && !all.text.endsWith(ui::kCrLf))
+            all.text += ui::kCrLf; // the next log starts on a line of its own
+    }
+    return all;
+}
+
+} // namespace edilog
