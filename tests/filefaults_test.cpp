@@ -64,12 +64,7 @@ TEST_F(FileFaultsTest, SomethingThatIsNotADatabaseAtItsPathIsToldAndLeftAlone) {
              EXPECT_TRUE(QDir(p).isEmpty());
          },
          u"it is a folder, not a file"_s},
-        {"a link to nowhere",
-         [&](const QString& p) {
-             ASSERT_TRUE(QFile::link(target, p));
-             if (!QFileInfo(p).isSymLink()) // Windows: a shortcut file, no link to the file system
-                 GTEST_SKIP() << "QFile::link made no symbolic link on this system";
-         },
+        {"a link to nowhere", [&](const QString& p) { ASSERT_TRUE(QFile::link(target, p)); },
          [&](const QString& p) {
              EXPECT_EQ(QFileInfo(p).symLinkTarget(), target);
              EXPECT_FALSE(QFileInfo::exists(target)) << "no database made up at the target";
@@ -83,8 +78,9 @@ TEST_F(FileFaultsTest, SomethingThatIsNotADatabaseAtItsPathIsToldAndLeftAlone) {
             QDir(path("norvane.txt")).removeRecursively();
             QFile::remove(path("norvane.txt"));
             setup.make(path("norvane.txt"));
-            if (IsSkipped())
-                return;
+            const QFileInfo made(path("norvane.txt")); // Windows: QFile::link makes a shortcut file
+            if (!made.isDir() && !made.isSymLink())
+                GTEST_SKIP() << setup.what << " cannot be made on this system";
             writeFile("myloc.txt", "JN81GD\r\n"_b);
             startAsIs();
             ASSERT_EQ(dialogs.messages,
