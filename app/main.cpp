@@ -1,44 +1,87 @@
-// Starts Norvane: norvane [--dir DIR] [--version]
+// Starts Norvane: norvane [--dir DIR] [COMMAND ARGUMENT...], norvane --help, --version
+#include "app/commandline.h"
+#include "app/datafolder.h"
 #include "app/program.h"
+#include "cli/commands.h"
 #include "ui/qt/formsview.h"
 #include "ui/qt/qtdialogs.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QIcon>
+#include <QStandardPaths>
+#include <QTextStream>
 #include <cstdio>
-#include <cstring>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+app::DataFolder chooseDataFolder(const QString& givenFolder) {
+    return app::chooseDataFolder(
+        {QCoreApplication::applicationDirPath(), QStringLiteral(NORVANE_INSTALL_BINDIR),
+         QStringLiteral(NORVANE_INSTALLED_MARKER),
+         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), givenFolder});
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
-    // Handled before any window system is touched, so they work without a display.
-    const char* dataDirectory = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
+    // Names the per-user data folder: ~/.local/share/norvane on Linux.
+    QCoreApplication::setApplicationName(u"norvane"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(NORVANE_VERSION));
+
+    // The command line is handled before any window system is touched, so that --help,
+    // --version, the commands and errors work without a display.
+    app::CommandLine commandLine;
+    {
+        QCoreApplication core(argc, argv);
+        commandLine = app::parseCommandLine(QCoreApplication::arguments());
+        if (commandLine.action == app::CommandLine::Action::Command &&
+            !cli::isCommand(commandLine.command.first()))
+            commandLine = {app::CommandLine::Action::Error,
+                           {},
+                           u"Unknown command '%1'."_s.arg(commandLine.command.first()),
+                           {}};
+        switch (commandLine.action) {
+        case app::CommandLine::Action::Error:
+            std::fprintf(stderr, "norvane: %s Try 'norvane --help'.\n",
+                         qPrintable(commandLine.text));
+            return 2;
+        case app::CommandLine::Action::Command: {
+            const app::DataFolder folder = chooseDataFolder(commandLine.givenFolder);
+            QTextStream out(stdout), err(stderr);
+            if (const auto error = app::prepareDataFolder(folder)) {
+                err << "norvane: " << *error << '\n';
+                return 2;
+            }
+            return cli::runCommand(commandLine.command.first(), commandLine.command.mid(1),
+                                   folder.path, out, err);
+        }
+        case app::CommandLine::Action::Version:
             std::puts(NORVANE_VERSION);
             return 0;
-        }
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::puts("Usage: norvane [--dir DIR] [--version]\n"
-                      "  --dir DIR   keep norvane.txt and myloc.txt in DIR instead of the\n"
-                      "              program's own directory");
+        case app::CommandLine::Action::Help:
+            std::printf(
+                "%s\n%s\n%s", qPrintable(commandLine.text),
+                qPrintable(QString::fromUtf16(cli::kCommandsHelp)),
+                qPrintable(app::describeDataFolder(chooseDataFolder(commandLine.givenFolder))));
             return 0;
+        case app::CommandLine::Action::Start:
+            break;
         }
-        if (std::strcmp(argv[i], "--dir") == 0 && i + 1 < argc)
-            dataDirectory = argv[++i];
     }
 
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Norvane"));
-    QApplication::setApplicationVersion(QStringLiteral(NORVANE_VERSION));
+    QApplication::setDesktopFileName(u"norvane"_s);
     QApplication::setQuitOnLastWindowClosed(false); // the windows' own handlers end the program
+    ui::qt::QtDialogs dialogs;
 
-    const QString directory =
-        dataDirectory ? QFileInfo(QString::fromLocal8Bit(dataDirectory)).absoluteFilePath()
-                      : QApplication::applicationDirPath();
-    if (!QFileInfo(directory).isDir()) {
-        std::fprintf(stderr, "norvane: %s is not a directory\n", qPrintable(directory));
-        return 2;
+    const app::DataFolder folder = chooseDataFolder(commandLine.givenFolder);
+    if (const auto error = app::prepareDataFolder(folder)) {
+        // Started from the menu, no one reads the terminal.
+        std::fprintf(stderr, "norvane: %s\n", qPrintable(*error));
+        dialogs.messageBox(*error);
+        return folder.rule == app::DataFolder::Rule::Given ? 2 : 1;
     }
 
     QIcon icon;
@@ -46,9 +89,10 @@ int main(int argc, char* argv[]) {
         icon.addFile(QStringLiteral(":/icons/norvane-%1.png").arg(size), QSize(size, size));
     QApplication::setWindowIcon(icon);
 
-    ui::qt::QtDialogs dialogs;
-    app::Program program(directory, dialogs);
+    app::Program program(folder.path, dialogs);
     ui::qt::FormsView view(program.forms(), icon, [] { QCoreApplication::exit(0); });
+    view.acceptFiles(u"Form3", u"Text1",
+                     [&program](const QStringList& paths) { return program.logFilesText(paths); });
     program.start();
     if (program.ended())
         return 0;

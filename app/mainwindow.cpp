@@ -124,7 +124,7 @@ void MainWindow::locatorChanged(ui::Form& form1) {
     const std::optional<QByteArray> database = databaseForLookup(form1.forms());
     if (!database)
         return;
-    const stationdb::LocatorLookup found = stationdb::lookUpLocator(*database, field.text());
+    const stationdb::LocatorLookup found = db_.lookUpLocator(*database, field.text());
     if (found.marker)
         form1.forms().form(u"Form3").button(u"Command5").setVisible(true);
     callList.setText(found.calls);
@@ -139,7 +139,7 @@ void MainWindow::callChanged(ui::Form& form1) {
     const std::optional<QByteArray> database = databaseForLookup(form1.forms());
     if (!database)
         return;
-    locatorList.setText(stationdb::lookUpCall(*database, field.text()));
+    locatorList.setText(db_.lookUpCall(*database, field.text()));
     // Exactly one matching station: its locator goes into the locator field.
     if (locatorList.text().size() == 8) {
         form1.textBox(u"Text1").setText(locatorList.text().left(6));

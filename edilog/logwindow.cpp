@@ -36,10 +36,16 @@ void LogWindow::check(ui::Form& form3) {
     ui::Forms& forms = form3.forms();
     const std::vector<QsoRecord> qsos =
         ExtractQsoRecords(AsFileText(form3.textBox(u"Text1").text()));
+    // The main window looks up every QSO: one index of the database serves them all.
+    const stationdb::StationDb::IndexedLookups indexed(db_);
+    QStringList calls; // as the call field shows them
+    calls.reserve(qsizetype(qsos.size()));
+    for (const QsoRecord& qso : qsos)
+        calls.append(ui::upperCase(qso.Call));
     std::optional<CallLocators> stored;
-    QByteArray indexedSnapshot; // the last snapshot found to match `stored`
     qsizetype wrong = 0;
-    for (const QsoRecord& qso : qsos) {
+    for (size_t q = 0; q < qsos.size(); ++q) {
+        const QsoRecord& qso = qsos[q];
         // Read before the call lookup runs: it then works on this same snapshot, and a file
         // that cannot be read is reported once, here.
         const stationdb::ReadResult file = db_.readDatabase();
@@ -48,19 +54,15 @@ void LogWindow::check(ui::Form& form3) {
             return;
         }
         // Every message box lets the file change on disk, so a new snapshot is read after
-        // it; index it again only when its bytes differ.
-        if (!stored || file.bytes.constData() != indexedSnapshot.constData()) {
-            if (!stored || file.bytes != stored->database())
-                stored.emplace(file.bytes);
-            indexedSnapshot = file.bytes;
-        }
+        // it; a snapshot of the same bytes shares their copy (readDatabase).
+        if (!stored || file.bytes.constData() != stored->database().constData())
+            stored.emplace(file.bytes, calls);
 
         // The main window looks the call up as if the operator had typed it.
         forms.form(u"Form1").textBox(u"Text2").setText(qso.Call);
         // Only records of exactly this call count: a longer call that begins with it, or a
         // second record of the station elsewhere, must not make a right locator look wrong.
-        if (stored->compare(ui::upperCase(qso.Call), qso.Locator) !=
-            CallLocators::Verdict::Disagrees)
+        if (stored->compare(calls[qsizetype(q)], qso.Locator) != CallLocators::Verdict::Disagrees)
             continue;
         forms.messageBox(u"Check locator "_s + qso.Locator + u" about "_s + qso.Call);
         ++wrong;

@@ -3,6 +3,9 @@
 #include "stationdb/records.h"
 #include "ui/text.h"
 
+#include <QSet>
+#include <algorithm>
+
 namespace edilog {
 
 namespace {
@@ -15,7 +18,12 @@ bool holdsLine(const QString& text, const QString& line) {
 } // namespace
 
 QString AsFileText(const QString& pasted) {
-    return QString::fromLatin1(pasted.toLatin1());
+    const auto beyond = [](QChar ch) { return ch.unicode() > 0xFF; };
+    if (std::none_of(pasted.cbegin(), pasted.cend(), beyond))
+        return pasted; // shared, not copied: the usual paste
+    QString text = pasted;
+    std::replace_if(text.begin(), text.end(), beyond, QChar(u'?'));
+    return text;
 }
 
 std::vector<QsoRecord> PlainTextRecords(const QString& text) {
@@ -29,9 +37,14 @@ std::vector<QsoRecord> PlainTextRecords(const QString& text) {
     return records;
 }
 
-StationImport AddNewStations(const QString& workingText, const std::vector<QsoRecord>& stations) {
-    StationImport result{workingText, ui::kCrLf, 0};
-    stationdb::StoredCalls stored(workingText);
+StationImport AddNewStations(QString workingText, const std::vector<QsoRecord>& stations) {
+    QList<QStringView> calls;
+    calls.reserve(qsizetype(stations.size()));
+    for (const QsoRecord& station : stations)
+        calls.append(station.Call);
+    stationdb::StoredCalls stored(workingText, calls);
+    // The set holds no view into the text, so the records go onto its end in place.
+    StationImport result{std::move(workingText), ui::kCrLf, 0};
     for (const QsoRecord& station : stations) {
         if (station.Call.isEmpty() || stored.contains(station.Call))
             continue;
@@ -50,11 +63,16 @@ StationImport AddNewStations(const QString& workingText, const std::vector<QsoRe
     return result;
 }
 
-CallLocators::CallLocators(const QByteArray& database) : database_(database) {
-    locators_.reserve(database_.size() / 16); // a typical record is 12 characters and CR LF
-    stationdb::forEachLine(database_, [this](QByteArrayView line) {
+CallLocators::CallLocators(const QByteArray& database, const QStringList& calls)
+    : database_(database) {
+    std::vector<QByteArray> wantedBytes; // a character no file byte can be is in no record
+    for (const QString& call : calls)
+        if (std::optional<QByteArray> bytes = stationdb::toLatin1Exactly(call))
+            wantedBytes.push_back(std::move(*bytes));
+    const QSet<QByteArrayView> wanted(wantedBytes.begin(), wantedBytes.end());
+    stationdb::forEachLine(database_, [&](QByteArrayView line) {
         const qsizetype space = line.indexOf(' ');
-        if (space >= 0)
+        if (space >= 0 && wanted.contains(line.sliced(space + 1)))
             locators_.insert(line.sliced(space + 1), line.first(space));
     });
 }

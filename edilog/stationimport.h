@@ -9,6 +9,7 @@
 #include <QByteArrayView>
 #include <QMultiHash>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <vector>
 
@@ -33,13 +34,15 @@ struct StationImport {
 // Appends, in order, every station whose callsign no record holds yet, compared exactly and
 // case-sensitively: a station listed twice is added once, with its first locator, and an
 // empty callsign is never added.
-StationImport AddNewStations(const QString& workingText, const std::vector<QsoRecord>& stations);
+StationImport AddNewStations(QString workingText, const std::vector<QsoRecord>& stations);
 
-// The locators the database holds for each exact callsign (the text after a record line's
-// first space; the locator is the text before it).
+// The locators the database holds for given exact callsigns (the text after a record line's
+// first space; the locator is the text before it). Only the calls asked for at construction
+// are indexed, and compare() knows no others: a log check asks about its own QSOs alone, and
+// a million records cost more to index whole than to scan once for a thousand calls.
 class CallLocators {
 public:
-    explicit CallLocators(const QByteArray& database);
+    CallLocators(const QByteArray& database, const QStringList& calls);
 
     const QByteArray& database() const { return database_; }
 

@@ -1,5 +1,7 @@
-// The two lookups' fast scans against a plain walk over the lines, on arbitrary files and
-// search texts: the same lists, the same marker, and no read outside the file.
+// The two lookups' fast scans and their index against a plain walk over the lines, on
+// arbitrary files and search texts: the same lists, the same marker, and no read outside the
+// file.
+#include "stationdb/lookupindex.h"
 #include "stationdb/records.h"
 
 #include <QByteArray>
@@ -38,6 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (found.calls != QString::fromLatin1(calls) || found.marker != marker)
         std::abort();
     if (stationdb::lookUpCall(database, prefix) != QString::fromLatin1(locators))
+        std::abort();
+
+    const stationdb::LookupIndex index(database.toByteArray());
+    const stationdb::LocatorLookup indexed = index.lookUpLocator(prefix);
+    if (indexed.calls != found.calls || indexed.marker != marker ||
+        index.lookUpCall(prefix) != QString::fromLatin1(locators))
         std::abort();
     return 0;
 }

@@ -16,6 +16,8 @@ packages=("$@")
     xvfb xdotool libx11-dev           # the smoke test of the real window
     clang libclang-rt-14-dev          # fuzz targets (libFuzzer)
     clang-format
+    dpkg-dev file lintian             # the Debian package: dependencies, checks
+    desktop-file-utils appstream      # validators of the menu entry and the metainfo
 )
 
 missing=()

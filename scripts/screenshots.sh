@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Takes the screenshots in docs/: the main window, and the messages of an import and a
-# check of a real contest log. Needs a build in build/, Xvfb, xdotool, xclip and
-# ImageMagick (apt-get install xvfb xdotool xclip imagemagick).
+# Takes the screenshots in docs/: the main window, the messages of an import and a check
+# of a real contest log, and that log dragged from a file manager onto the paste box. Needs
+# a build in build/, Xvfb, xdotool, xclip, ImageMagick and PCManFM
+# (apt-get install xvfb xdotool xclip imagemagick pcmanfm).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 norvane=build/app/norvane
@@ -11,7 +12,7 @@ pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 
 exec 3> "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp > /dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp > /dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$work/display")"
@@ -70,4 +71,37 @@ shot message-check-result "$box"
 xdotool windowfocus --sync "$box" key Return
 sleep 0.3
 shot main-window-after-check "$main"
+
+# The same log dragged from a file manager onto the paste box, then "Add EDI".
+logs=/tmp/contest-logs # shown in the file manager
+rm -rf "$logs"
+mkdir -p "$logs" "$work/drop"
+cp "$log" "$logs/"
+printf 'JN81GD\r\n' > "$work/drop/myloc.txt"
+printf 'JN45AB Q1ABC\r\nJN95AA 9A4V\r\n\r\n' > "$work/drop/norvane.txt"
+click "$main" 4147 4387 # Exit
+"$norvane" --dir "$work/drop" > /dev/null 2>&1 &
+pids+=($!)
+main=$(window "Norvane v1.2 - tamsel - 3 different Call")
+xdotool windowmove "$main" 0 0
+click "$main" 3007 4387 # EDI --> DB
+addwin=$(window "EDI Add to Database")
+xdotool windowmove "$addwin" 0 360
+HOME=$work GIO_USE_VFS=local GVFS_DISABLE_FUSE=1 \
+    dbus-run-session -- pcmanfm --no-desktop "$logs" > /dev/null 2>&1 &
+pids+=($!)
+files=$(window contest-logs)
+xdotool windowmove "$files" 600 0 windowsize "$files" 600 400
+sleep 1
+# From the file's icon, the only one in the folder, into the paste box.
+xdotool mousemove 805 100 sleep 0.3 mousedown 1 sleep 0.3
+for i in $(seq 20); do xdotool mousemove $(( 805 - i * 28 )) $(( 100 + i * 21 )); sleep 0.05; done
+xdotool mouseup 1
+sleep 1
+import -window root -crop 1200x720+0+0 docs/drop-log-file.png
+click "$addwin" 2647 4867 # Add EDI
+sleep 0.5
+import -window root -crop 1200x720+0+0 docs/drop-log-file-added.png
+cmp "$work/norvane.txt" "$work/drop/norvane.txt" # the same as the pasted log gave
+rm -rf "$logs"
 echo "screenshots written to docs/"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds Norvane with warnings as errors and runs every test, then builds it again with
-# AddressSanitizer and UndefinedBehaviorSanitizer and runs every test once more, and runs
-# each fuzz target for a short while.
+# Builds Norvane with warnings as errors, runs every test and checks its Debian package,
+# then builds it again with AddressSanitizer and UndefinedBehaviorSanitizer and runs every
+# test once more, and runs each fuzz target for a short while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -10,6 +10,9 @@ echo "== build and test (warnings are errors)"
 cmake -S . -B build-ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNORVANE_WERROR=ON
 cmake --build build-ci -j "$jobs"
 ctest --test-dir build-ci --output-on-failure -j "$jobs"
+
+echo "== the Debian package: validators, lintian, the unpacked program"
+scripts/package_test.sh build-ci
 
 echo "== sources follow .clang-format"
 cmake --build build-ci --target format-check

@@ -20,11 +20,6 @@ namespace {
 constexpr QByteArrayView kMarker{"KWELP", 5};
 constexpr qsizetype kCallColumn = 7; // column 8, counted from 0
 
-void appendLine(QByteArray& list, QByteArrayView text) {
-    list.append(text);
-    list.append(kCrLfBytes);
-}
-
 // A line begins at the start of the text and after every CR LF.
 bool lineStartsAt(QByteArrayView text, const char* at) {
     return at == text.data() || (at - text.data() >= 2 && at[-2] == '\r' && at[-1] == '\n');
@@ -152,23 +147,23 @@ LocatorLookup lookUpLocator(QByteArrayView database, QStringView prefix) {
     const std::optional<QByteArray> needle = toLatin1Exactly(prefix);
     const ColumnText marker{kMarker, kCallColumn};
     LocatorLookup found;
-    QByteArray calls;
+    LineList calls(database);
     const auto visit = [&](size_t k, const char* lineStart) {
         if (k == 0)
             found.marker = true;
         else
-            appendLine(calls, callColumns(QByteArrayView(lineStart, lineEnd(database, lineStart))));
+            calls.append(callColumns(QByteArrayView(lineStart, lineEnd(database, lineStart))));
     };
     if (!needle)
         forEachMatch(database, std::array{marker}, visit);
     else if (needle->isEmpty()) // every line matches
         forEachLine(database, [&](QByteArrayView line) {
             found.marker = found.marker || hasAdminMarker(line);
-            appendLine(calls, callColumns(line));
+            calls.append(callColumns(line));
         });
     else
         forEachMatch(database, std::array{marker, ColumnText{*needle, 0}}, visit);
-    found.calls = QString::fromLatin1(calls);
+    found.calls = calls.take();
     return found;
 }
 
@@ -176,30 +171,48 @@ QString lookUpCall(QByteArrayView database, QStringView prefix) {
     const std::optional<QByteArray> needle = toLatin1Exactly(prefix);
     if (!needle)
         return {};
-    QByteArray locators;
+    LineList locators(database);
     if (needle->isEmpty()) // every line matches
-        forEachLine(database,
-                    [&](QByteArrayView line) { appendLine(locators, locatorColumns(line)); });
+        forEachLine(database, [&](QByteArrayView line) { locators.append(locatorColumns(line)); });
     else // a match makes its line at least 8 characters long: all 6 locator columns
-        forEachMatch(database, std::array{ColumnText{*needle, kCallColumn}},
-                     [&](size_t, const char* lineStart) {
-                         appendLine(locators, QByteArrayView(lineStart, 6));
-                     });
-    return QString::fromLatin1(locators);
+        forEachMatch(
+            database, std::array{ColumnText{*needle, kCallColumn}},
+            [&](size_t, const char* lineStart) { locators.append(QByteArrayView(lineStart, 6)); });
+    return locators.take();
 }
 
 QString workingText(QByteArrayView database) {
-    QString text = QString::fromLatin1(database);
-    if (!text.isEmpty() && !text.endsWith(ui::kCrLf))
-        text += ui::kCrLf;
-    // QString::replace works left to right without rescanning, so a run of three line
-    // breaks becomes two, as the importers have always left it.
-    return text.replace(ui::kCrLf + ui::kCrLf, ui::kCrLf);
+    QByteArray withEnd; // the rare file whose last line lacks its CR LF
+    if (!database.isEmpty() && !database.endsWith(kCrLfBytes)) {
+        withEnd = database.toByteArray() + kCrLfBytes.toByteArray();
+        database = withEnd;
+    }
+    // Every CR LF CR LF becomes one CR LF, left to right without rescanning (a run of three
+    // line breaks becomes two), while the bytes are widened: one pass over the file.
+    constexpr QByteArrayView kBlankLine{"\r\n\r\n", 4};
+    QString text(database.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    const auto widen = [&](QByteArrayView piece) {
+        for (const char ch : piece)
+            *out++ = uchar(ch);
+    };
+    qsizetype from = 0;
+    for (qsizetype at; (at = database.indexOf(kBlankLine, from)) >= 0; from = at + 4)
+        widen(database.sliced(from, at + 2 - from));
+    widen(database.sliced(from));
+    text.truncate(out - reinterpret_cast<char16_t*>(text.data()));
+    return text;
 }
 
 QByteArray rewriteBytes(const QString& workingText) {
     // Latin-1 keeps every byte read from the file; a character beyond it becomes '?'.
-    return (workingText + ui::kCrLf).toLatin1();
+    QByteArray bytes(workingText.size() + 2, Qt::Uninitialized);
+    char* out = bytes.data();
+    for (const QChar ch : workingText)
+        *out++ = ch.unicode() > 0xFF ? '?' : char(ch.unicode());
+    out[0] = '\r';
+    out[1] = '\n';
+    return bytes;
 }
 
 std::optional<RecordFields> recordFields(QStringView line) {
@@ -209,17 +222,31 @@ std::optional<RecordFields> recordFields(QStringView line) {
     return RecordFields{line.first(space), line.sliced(space + 1)};
 }
 
-StoredCalls::StoredCalls(const QString& workingText) : text_(workingText) {
-    const QStringView all(text_);
+template <class Found> void StoredCalls::forEachCall(QStringView text, Found&& found) {
     qsizetype start = 0;
-    while (start < all.size()) {
-        qsizetype end = all.indexOf(ui::kCrLf, start);
+    while (start < text.size()) {
+        qsizetype end = start;
+        while ((end = text.indexOf(u'\r', end)) >= 0 &&
+               !(end + 1 < text.size() && text[end + 1] == u'\n'))
+            ++end;
         if (end < 0)
-            end = all.size();
-        if (const auto fields = recordFields(all.sliced(start, end - start)))
-            calls_.insert(fields->call);
+            end = text.size();
+        if (const auto fields = recordFields(text.sliced(start, end - start)))
+            found(fields->call);
         start = end + 2;
     }
+}
+
+StoredCalls::StoredCalls(const QString& workingText) : text_(workingText) {
+    forEachCall(text_, [this](QStringView call) { calls_.insert(call); });
+}
+
+StoredCalls::StoredCalls(const QString& workingText, const QList<QStringView>& wanted) {
+    const QSet<QStringView> asked(wanted.begin(), wanted.end());
+    forEachCall(workingText, [&](QStringView call) {
+        if (const auto it = asked.constFind(call); it != asked.constEnd())
+            calls_.insert(*it); // the caller's view, which outlives this object
+    });
 }
 
 bool StoredCalls::contains(QStringView call) const {

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QSet>
 #include <QString>
 #include <QStringView>
@@ -52,6 +53,35 @@ inline QByteArrayView callColumns(QByteArrayView line) {
 // Columns 8 to 12 read "KWELP": the line reveals the administrator's text import.
 bool hasAdminMarker(QByteArrayView line);
 
+// A list of lines, each followed by CR LF, built straight into a QString, Latin-1 byte by
+// byte: a broad lookup appends a million short lines, and appending them to a QByteArray and
+// converting that afterwards costs more than the scan that finds them.
+class LineList {
+public:
+    // No list of a file's lines or their columns is longer than the file and one more CR LF:
+    // every line listed stands for a file line at least as long as it, and every CR LF but
+    // the last for one of the file. Memory reserved but never written costs nothing.
+    explicit LineList(QByteArrayView database) : text_(database.size() + 2, Qt::Uninitialized) {}
+
+    void append(QByteArrayView line) {
+        char16_t* out = reinterpret_cast<char16_t*>(text_.data()) + used_;
+        for (const char ch : line)
+            *out++ = uchar(ch);
+        *out++ = u'\r';
+        *out = u'\n';
+        used_ += line.size() + 2;
+    }
+    QString take() {
+        text_.truncate(used_);
+        text_.squeeze();
+        return std::move(text_);
+    }
+
+private:
+    QString text_;
+    qsizetype used_ = 0;
+};
+
 struct LocatorLookup {
     QString calls;       // callsign columns of every matching line, each followed by CR LF
     bool marker = false; // some line of the file carries the administrator marker
@@ -80,12 +110,18 @@ std::optional<RecordFields> recordFields(QStringView line);
 class StoredCalls {
 public:
     explicit StoredCalls(const QString& workingText);
+    // Only the callsigns in `wanted` are looked for, and contains() knows no others; the
+    // views must outlive this object. An import asks about its own stations alone, which
+    // costs far less than a set of a million records' callsigns.
+    StoredCalls(const QString& workingText, const QList<QStringView>& wanted);
     bool contains(QStringView call) const;
     void add(const QString& call);
 
 private:
-    QString text_;            // keeps the views below valid
-    QSet<QStringView> calls_; // views into text_
+    template <class Found> static void forEachCall(QStringView text, Found&& found);
+
+    QString text_;            // keeps the views below valid when they are views into it
+    QSet<QStringView> calls_; // views into text_, or the wanted ones
     QSet<QString> added_;
 };
 

@@ -14,9 +14,32 @@ StationDb::StationDb(const QString& directory, FileIo& io)
       ownLocatorPath_(QDir(directory).filePath(u"myloc.txt"_s)) {}
 
 ReadResult StationDb::readDatabase() {
-    if (!snapshot_)
+    if (!snapshot_) {
         snapshot_ = io_.read(databasePath_);
+        // The same bytes as the index's: share its copy, so that the next lookups need not
+        // compare them again.
+        if (index_ && snapshot_->bytes == index_->database())
+            snapshot_->bytes = index_->database();
+    }
     return *snapshot_;
+}
+
+const LookupIndex* StationDb::index(const QByteArray& snapshot) {
+    if (indexedLookups_ == 0)
+        return nullptr;
+    if (!index_ || index_->database().constData() != snapshot.constData())
+        index_.emplace(snapshot);
+    return &*index_;
+}
+
+LocatorLookup StationDb::lookUpLocator(const QByteArray& snapshot, QStringView prefix) {
+    const LookupIndex* indexed = index(snapshot);
+    return indexed ? indexed->lookUpLocator(prefix) : stationdb::lookUpLocator(snapshot, prefix);
+}
+
+QString StationDb::lookUpCall(const QByteArray& snapshot, QStringView prefix) {
+    const LookupIndex* indexed = index(snapshot);
+    return indexed ? indexed->lookUpCall(prefix) : stationdb::lookUpCall(snapshot, prefix);
 }
 
 std::optional<FileError> StationDb::updateDatabase(const Change& change) {

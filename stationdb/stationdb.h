@@ -3,6 +3,7 @@
 #pragma once
 
 #include "files.h"
+#include "lookupindex.h"
 
 #include <QString>
 #include <QStringList>
@@ -31,6 +32,27 @@ public:
     // What a writer that died while writing left beside the database.
     void clearAfterCrashedWriter() { io_.clearAfterCrashedWriter(databasePath_); }
 
+    // The lookups of records.h on a snapshot that readDatabase() gave.
+    LocatorLookup lookUpLocator(const QByteArray& snapshot, QStringView prefix);
+    QString lookUpCall(const QByteArray& snapshot, QStringView prefix);
+
+    // For a command that looks up many stations in one go (a log check): while one lives,
+    // the lookups are answered from one index of the snapshot. A read after a message box
+    // reads the file afresh all the same; when it gives the same bytes, the index stays.
+    class IndexedLookups {
+    public:
+        explicit IndexedLookups(StationDb& db) : db_(db) { ++db_.indexedLookups_; }
+        ~IndexedLookups() {
+            if (--db_.indexedLookups_ == 0)
+                db_.index_.reset();
+        }
+        IndexedLookups(const IndexedLookups&) = delete;
+        IndexedLookups& operator=(const IndexedLookups&) = delete;
+
+    private:
+        StationDb& db_;
+    };
+
     bool ownLocatorExists() const { return io_.exists(ownLocatorPath_); }
     // Every line of myloc.txt; the caller uses the last one.
     std::optional<QStringList> readOwnLocatorLines(FileError* error);
@@ -38,10 +60,15 @@ public:
     std::optional<FileError> writeOwnLocator(const QString& text);
 
 private:
+    // The index of the snapshot while an IndexedLookups lives, else nullptr.
+    const LookupIndex* index(const QByteArray& snapshot);
+
     FileIo& io_;
     QString databasePath_;
     QString ownLocatorPath_;
     std::optional<ReadResult> snapshot_;
+    int indexedLookups_ = 0;
+    std::optional<LookupIndex> index_;
 };
 
 } // namespace stationdb

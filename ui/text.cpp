@@ -26,9 +26,23 @@ QString signSpaceNumber(double value) {
 }
 
 QString crLfLineBreaks(QString text) {
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text.replace(QLatin1Char('\n'), kCrLf);
+    // One pass: QString::replace moves the rest of the text at every line break, which a
+    // paste of a large log cannot afford.
+    QString out(text.size() * 2, Qt::Uninitialized);
+    QChar* to = out.data();
+    const QChar* const end = text.cend();
+    for (const QChar* at = text.cbegin(); at != end; ++at) {
+        if (*at != u'\r' && *at != u'\n') {
+            *to++ = *at;
+            continue;
+        }
+        if (*at == u'\r' && at + 1 != end && at[1] == u'\n')
+            ++at; // CR LF is one break
+        *to++ = u'\r';
+        *to++ = u'\n';
+    }
+    out.truncate(to - out.constData());
+    return out;
 }
 
 QStringList splitAtCrLf(const QString& text) {

@@ -17,6 +17,16 @@ trap cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# The programs started here draw on our Xvfb, whatever platform the caller's shell chose.
+unset QT_QPA_PLATFORM
+
+echo "-- command-line errors: one line, exit status 2, no display needed"
+for args in --frob --dir extra; do
+    status=0; out=$(env -u DISPLAY "$norvane" $args 2>&1) || status=$?
+    [ "$status" = 2 ] && [ "$(wc -l <<< "$out")" = 1 ] || fail "norvane $args: $status, $out"
+done
+echo "ok"
+
 # A display of our own; -displayfd picks a free number.
 exec 3> "$work/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
@@ -68,6 +78,8 @@ mkdir -p "$data"
 printf 'JN81GD\r\n' > "$data/myloc.txt"
 printf 'JN45AB Q1ABC\r\nJN61AA Q1AXY\r\nJO60AB Q1DEF\r\n\r\n' > "$data/norvane.txt"
 cp "$data/norvane.txt" "$work/database.before"
+out=$(env -u DISPLAY "$norvane" --dir "$data" lookup q1ab) || fail "lookup without a display: $?"
+grep -qx "Stations at JN45AB:" <<< "$out" || fail "lookup printed: $out"
 "$norvane" --dir "$data" > "$work/data.log" 2>&1 &
 app=$!; pids+=($app)
 main=$(window "Norvane v1.2 - tamsel - 4 different Call")

@@ -26,33 +26,44 @@ QString modelTextFromWidget(const QString& widgetText) {
     return ui::crLfLineBreaks(text.replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
 }
 
-QString widgetTextFromModel(const QString& modelText) {
-    QString text = modelText;
-    return text.replace(ui::kCrLf, QLatin1String("\n"));
+// One pass: QString::replace moves the rest of the text at every line break, which a list of
+// a million lines cannot afford.
+QString widgetTextFromModel(QStringView modelText) {
+    QString text(modelText.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    const QChar* const end = modelText.end();
+    for (const QChar* at = modelText.begin(); at != end; ++at)
+        if (!(*at == u'\r' && at + 1 != end && at[1] == u'\n'))
+            *out++ = *at;
+    text.truncate(out - text.constData());
+    return text;
 }
 
 namespace {
 
 // A list of tens of thousands of lines would take the widget a noticeable time to lay out
-// on every keystroke, and nobody reads that far in a small box: the rest is summed up.
+// on every keystroke, and nobody reads that far in a small box: the rest is summed up. Only
+// the lines shown are converted; the others are only counted.
 constexpr qsizetype kMaxShownLines = 2000;
 
 void showInPlainTextEdit(QPlainTextEdit& edit, const QString& modelText) {
-    const QString text = widgetTextFromModel(modelText);
+    // CR LF becomes LF for the widget, so a line feed ends the same line in both texts.
     qsizetype cut = -1;
     qsizetype lines = 0;
-    for (qsizetype at = text.indexOf(QLatin1Char('\n')); at >= 0;
-         at = text.indexOf(QLatin1Char('\n'), at + 1))
+    for (qsizetype at = modelText.indexOf(u'\n'); at >= 0 && lines < kMaxShownLines;
+         at = modelText.indexOf(u'\n', at + 1))
         if (++lines == kMaxShownLines)
             cut = at;
+    if (cut >= 0)
+        lines += std::count(modelText.cbegin() + cut + 1, modelText.cend(), u'\n');
     if (cut < 0 || lines == kMaxShownLines) {
         edit.setReadOnly(false);
-        edit.setPlainText(text);
+        edit.setPlainText(widgetTextFromModel(modelText));
         return;
     }
     // The operator's edits go to the model, which must not receive the summary: read only.
     edit.setReadOnly(true);
-    edit.setPlainText(text.left(cut + 1) +
+    edit.setPlainText(widgetTextFromModel(QStringView(modelText).first(cut + 1)) +
                       QStringLiteral("\u2026 %1 more lines").arg(lines - kMaxShownLines));
 }
 

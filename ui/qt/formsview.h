@@ -22,7 +22,7 @@ constexpr int twipsToPixels(int twips) {
 
 // Multi-line boxes keep CR LF in the model whatever the platform's clipboard used.
 QString modelTextFromWidget(const QString& widgetText);
-QString widgetTextFromModel(const QString& modelText);
+QString widgetTextFromModel(QStringView modelText);
 
 class FormsView final : public ui::FormsObserver {
 public:

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds the Debian package in a configured build folder and checks it as a distribution
+# would: the desktop file and the AppStream metadata validate, lintian finds no error, only
+# runtime libraries are required, and the program unpacked into a scratch root answers
+# --version and --help, the latter with the per-user data folder of an installed program.
+# usage: package_test.sh [BUILD_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+rm -f "$build"/norvane_*.deb
+cmake --build "$build" --target package
+deb="$build/norvane_1.0.0.0_amd64.deb"
+[ -f "$deb" ] || fail "$deb was not made"
+
+echo "-- desktop-file-validate, appstreamcli, lintian"
+desktop-file-validate packaging/norvane.desktop
+appstreamcli validate --no-net "$build"/packaging/*.metainfo.xml
+lintian --fail-on error "$deb" # warnings are shown; errors fail
+
+echo "-- only runtime libraries are required"
+depends=$(dpkg-deb --field "$deb" Depends)
+echo "Depends: $depends"
+[[ "$depends" == *libqt6widgets6* && "$depends" != *-dev* ]] || fail "Depends: $depends"
+
+echo "-- the unpacked program runs"
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+dpkg -x "$deb" "$root"
+for file in bin/norvane share/applications/norvane.desktop share/man/man1/norvane.1.gz \
+            share/metainfo/io.github.norvane.norvane.metainfo.xml share/doc/norvane/copyright \
+            share/icons/hicolor/{16x16,24x24,32x32,48x48}/apps/norvane.png \
+            share/icons/hicolor/scalable/apps/norvane.svg; do
+    [ -f "$root/usr/$file" ] || fail "the package lacks /usr/$file"
+done
+[ "$(env -u DISPLAY "$root/usr/bin/norvane" --version)" = 1.0.0.0 ] || fail "--version"
+
+# Unpacked, it is an installation under another prefix: the data go to the per-user folder.
+help=$(env -u DISPLAY -u XDG_DATA_HOME HOME="$root/home" "$root/usr/bin/norvane" --help)
+grep -qxF "Data folder: $root/home/.local/share/norvane" <<< "$help" ||
+    fail "--help names another data folder: $help"
+[ ! -e "$root/home" ] || fail "--help created the data folder"
+echo "package test passed"
