@@ -133,6 +133,10 @@ wrestool -l "$exe" | grep -q -- '--type=14' || fail "norvane.exe has no icon"
 [ "$(wrestool -x --raw --type=16 "$exe" | x86_64-w64-mingw32-strings -el | grep -c -x "$version")" -eq 2 ] ||
     fail "norvane.exe's version resource does not give $version as file and product version"
 [ "$(wine "$exe" --version | tr -d '\r')" = "$version" ] || fail "norvane.exe --version"
+# Unzipped anywhere it can write, it keeps its data files beside itself.
+help=$(wine "$exe" --help | tr -d '\r')
+grep -q -F -x "Data folder: $(winepath -w "$out/$name")" <<< "$help" ||
+    fail "norvane.exe keeps its data files elsewhere: $help"
 
 # -- the real window under Wine on Xvfb ----------------------------------------------------
 step "the real window under Wine on Xvfb"
@@ -146,8 +150,9 @@ for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$work/display")"
 
-# Three records and the empty line a rewrite leaves, in a folder whose name is not ASCII.
-data=$work/Zoë/contest
+# Three records and the empty line a rewrite leaves, in a folder whose name is not ASCII and
+# not all in Windows' 8-bit code page either.
+data=$work/Zoë/Контест
 mkdir -p "$data"
 printf 'JN81GD\r\n' > "$data/myloc.txt"
 printf 'JN45AB Q1ABC\r\nJN61AA Q1AXY\r\nJO60AB Q1DEF\r\n\r\n' > "$data/norvane.txt"
