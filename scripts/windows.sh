@@ -92,15 +92,15 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+fonts=$WINEPREFIX/drive_c/windows/Fonts
+if [ ! -f "$fonts/marlett.ttf" ]; then # the prefix's last step
     step "a Wine prefix"
     wineboot -i > /dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f > /dev/null
     wineserver -w
     # Debian's Wine does not find the fonts of fonts-wine by itself: Tahoma for the texts,
     # Marlett for the title bar's buttons, which Wine draws itself (no window manager here).
-    cp /usr/share/wine/fonts/{tahoma,tahomabd,marlett}.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f > /dev/null
-    wineserver -w
+    cp /usr/share/wine/fonts/{tahoma,tahomabd,marlett}.ttf "$fonts/"
 fi
 # One server for all tests, and Wine's own services started now: started by the first test,
 # they would keep its output pipe open and CTest would wait for them.
