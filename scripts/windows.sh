@@ -148,7 +148,8 @@ Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp > /dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY
 
 # Three records and the empty line a rewrite leaves, in a folder whose name is not ASCII and
 # not all in Windows' 8-bit code page either.
@@ -159,7 +160,7 @@ printf 'JN45AB Q1ABC\r\nJN61AA Q1AXY\r\nJO60AB Q1DEF\r\n\r\n' > "$data/norvane.t
 cp -p "$data/norvane.txt" "$data/myloc.txt" "$work"
 wine "$exe" --dir "$(winepath -w "$data")" > "$work/norvane.log" 2>&1 &
 app=$!
-pids+=($app)
+pids+=("$app")
 # Wine makes and drops helper windows while it starts, which can fail a search: ask again.
 title="Norvane v1.2 - tamsel - 4 different Call"
 main=
@@ -177,8 +178,9 @@ import -window "$main" "$out/windows.png"
 xdotool key alt+F4 # as the title bar's close button
 for _ in $(seq 200); do kill -0 "$app" 2> /dev/null || break; sleep 0.1; done
 ! kill -0 "$app" 2> /dev/null || fail "closing the window did not end the program"
-cmp "$data/norvane.txt" "$work/norvane.txt" && cmp "$data/myloc.txt" "$work/myloc.txt" ||
+if ! cmp "$data/norvane.txt" "$work/norvane.txt" || ! cmp "$data/myloc.txt" "$work/myloc.txt"; then
     fail "a lookup changed the data files"
+fi
 # Wine 8 lacks the per-monitor DPI scaling of Windows 10 that Qt asks for.
 ! grep -v -e SetProcessDpiAwarenessContext -e EnableNonClientDpiScaling "$work/norvane.log" |
     grep -i -e warning -e error -e fail ||
