@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Norvane needs on Debian 12 (or newer), and
 # nothing when it is all there already.
+# usage: scripts/deps.sh [APT-GET-OPTION...] [PACKAGE...]   (packages: instead of the list below)
 set -euo pipefail
 
-packages=(
+apt_options=()
+while [[ ${1:-} == -* ]]; do apt_options+=("$1"); shift; done
+packages=("$@")
+[ $# -gt 0 ] || packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev libgl-dev            # Qt 6 Core and Widgets
     fonts-dejavu-core                 # a font for the windows to draw text with
@@ -26,4 +30,4 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${apt_options[@]}" "${missing[@]}"

@@ -18,8 +18,10 @@ TEST(DataFolder, ChosenByHowTheProgramStartedAndWhatExists) {
     for (const QString& name : {file, at("other/marker")})
         ASSERT_TRUE(QFile(name).open(QIODevice::WriteOnly));
     ASSERT_TRUE(QFile::link(at("prefix"), at("link")));
-    // The configured bin folder, reached through a link; the file an installation leaves.
-    const QString configured = at("link/bin/"), marker = QStringLiteral("../marker");
+    // The configured bin folder, reached through a link where QFile::link makes one (on
+    // Windows it makes a shortcut file); the file an installation leaves.
+    const QString configured = at(QFileInfo(at("link")).isSymLink() ? "link/bin/" : "prefix/bin/"),
+                  marker = QStringLiteral("../marker");
     // The real write test, but for a folder that root could write anyway.
     const auto writable = [&](const QString& folder) {
         return folder != readOnly && app::canCreateFilesIn(folder);

@@ -78,6 +78,9 @@ TEST_F(FileFaultsTest, SomethingThatIsNotADatabaseAtItsPathIsToldAndLeftAlone) {
             QDir(path("norvane.txt")).removeRecursively();
             QFile::remove(path("norvane.txt"));
             setup.make(path("norvane.txt"));
+            const QFileInfo made(path("norvane.txt")); // Windows: QFile::link makes a shortcut file
+            if (!made.isDir() && !made.isSymLink())
+                GTEST_SKIP() << setup.what << " cannot be made on this system";
             writeFile("myloc.txt", "JN81GD\r\n"_b);
             startAsIs();
             ASSERT_EQ(dialogs.messages,

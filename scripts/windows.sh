@@ -1,0 +1,190 @@
+#!/usr/bin/env bash
+# Builds the Windows program on Debian: cross-compiles Norvane for 64-bit Windows with
+# MinGW-w64 and a static Qt, runs every test under Wine, starts the real window under Wine
+# on Xvfb and packs the portable zip.
+# usage: scripts/windows.sh [--no-kit-build]
+#
+# The Qt kit: NORVANE_QT_MINGW (an unpacked kit), else qt6-mingw-static-6.4.2.tar.xz from
+# NORVANE_TOOLCHAINS (default: shared/toolchains beside the repository) unpacked into
+# ~/.cache/norvane, else built there from Debian's source with scripts/build-qt6-mingw.sh
+# (half an hour; --no-kit-build skips the whole script instead).
+#
+# Writes build-win/norvane-VERSION-win64.zip and build-win/windows.png.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+repo=$PWD
+out=$repo/build-win
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/norvane
+toolchains=${NORVANE_TOOLCHAINS:-$repo/../shared/toolchains}
+tarball=$toolchains/qt6-mingw-static-6.4.2.tar.xz
+jobs=$(nproc)
+started=$(date +%s)
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+step() { echo "== $* ($(( $(date +%s) - started )) s)"; }
+
+# -- the Qt kit ----------------------------------------------------------------------------
+if [ -n "${NORVANE_QT_MINGW:-}" ]; then
+    kit=$(realpath "$NORVANE_QT_MINGW")
+elif [ -f "$tarball" ]; then
+    kit=$cache/qt6-mingw-static
+    source_stamp=$(stat -c '%s %Y' "$tarball")
+    if [ "$(cat "$kit/.unpacked-from" 2> /dev/null)" != "$source_stamp" ]; then
+        step "unpacking $tarball into $cache"
+        mkdir -p "$cache"
+        unpack=$(mktemp -d "$cache/unpack.XXXXXX")
+        tar -C "$unpack" -xJf "$tarball"
+        echo "$source_stamp" > "$unpack/qt6-mingw-static/.unpacked-from"
+        rm -rf "$kit"
+        mv "$unpack/qt6-mingw-static" "$kit"
+        rmdir "$unpack"
+    fi
+elif [ "${1:-}" = --no-kit-build ]; then
+    echo "no Qt kit for MinGW (NORVANE_QT_MINGW, $tarball): Windows build skipped"
+    exit 0
+else
+    kit=$cache/qt6-mingw-static
+    if [ ! -f "$kit/mingw-w64-x86_64-toolchain.cmake" ]; then
+        step "building the Qt kit from Debian's source (about 30 minutes)"
+        TOP=$cache/qt6-mingw-work PREFIX=$kit STAGES="deps source toolchain configure build install" \
+            bash scripts/build-qt6-mingw.sh
+    fi
+fi
+toolchain=$kit/mingw-w64-x86_64-toolchain.cmake
+[ -f "$toolchain" ] || fail "$kit is no Qt kit for MinGW: it has no mingw-w64-x86_64-toolchain.cmake"
+echo "Qt kit: $kit"
+
+# -- tools ---------------------------------------------------------------------------------
+# Wine's recommendations (sound, video, 3D: 70 packages) are not needed. fonts-wine gives
+# Tahoma, the font Windows programs ask Wine for; googletest is GoogleTest's source.
+step "tools"
+scripts/deps.sh --no-install-recommends cmake ninja-build g++-mingw-w64-x86-64-posix \
+    mingw-w64-tools googletest wine wine64 fonts-wine fonts-liberation xvfb xdotool \
+    imagemagick icoutils zip xz-utils
+
+# -- build ---------------------------------------------------------------------------------
+step "GoogleTest for Windows"
+if [ ! -f "$out/gtest/lib/libgtest.a" ]; then
+    cmake -S /usr/src/googletest -B "$out/gtest-build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$out/gtest" -DBUILD_GMOCK=OFF \
+        > /dev/null
+    cmake --build "$out/gtest-build" -j "$jobs"
+    cmake --install "$out/gtest-build" > /dev/null
+fi
+
+step "Norvane for Windows (warnings are errors)"
+cmake -S . -B "$out/norvane" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_PREFIX_PATH="$kit;$out/gtest" -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
+    -DNORVANE_WERROR=ON -DNORVANE_BENCH=OFF > /dev/null
+cmake --build "$out/norvane" -j "$jobs"
+
+# -- Wine ----------------------------------------------------------------------------------
+# Wine hands the Unix environment's QT_X to Windows programs only as WINEQT_X; file names
+# and arguments go through the Unix locale, so it must be UTF-8 for names like Zoë.
+export WINEPREFIX=$out/wine WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export LC_ALL=C.UTF-8 WINEQT_FORCE_STDERR_LOGGING=1
+export WINEQT_QPA_FONTDIR='Z:\usr\share\fonts\truetype\liberation' # offscreen: FreeType fonts
+pids=()
+work=$(mktemp -d)
+cleanup() {
+    wineserver -k 2> /dev/null || true # this prefix's Windows programs and its server
+    for p in "${pids[@]}"; do kill "$p" 2> /dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fonts=$WINEPREFIX/drive_c/windows/Fonts
+if [ ! -f "$fonts/marlett.ttf" ]; then # the prefix's last step
+    step "a Wine prefix"
+    wineboot -i > /dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f > /dev/null
+    wineserver -w
+    # Debian's Wine does not find the fonts of fonts-wine by itself: Tahoma for the texts,
+    # Marlett for the title bar's buttons, which Wine draws itself (no window manager here).
+    cp /usr/share/wine/fonts/{tahoma,tahomabd,marlett}.ttf "$fonts/"
+fi
+# One server for all tests, and Wine's own services started now: started by the first test,
+# they would keep its output pipe open and CTest would wait for them.
+wineserver -k 2> /dev/null || true # one left by an interrupted run
+wineserver -p
+wineboot < /dev/null > /dev/null 2>&1
+
+step "every test under Wine"
+ctest --test-dir "$out/norvane" --output-on-failure -j "$jobs"
+
+# -- the portable program ------------------------------------------------------------------
+step "the portable zip"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/norvane/CMakeCache.txt")
+name=norvane-$version-win64
+rm -rf "${out:?}/$name" "$out/$name.zip"
+mkdir "$out/$name"
+exe=$out/$name/norvane.exe
+x86_64-w64-mingw32-strip -o "$exe" "$out/norvane/app/norvane.exe"
+sed 's/$/\r/' packaging/windows/README.txt > "$out/$name/README.txt"
+sed 's/$/\r/' LICENSE > "$out/$name/LICENSE.txt"
+(cd "$out" && zip -q -X -r "$name.zip" "$name")
+
+# One file: Windows' own DLLs only, a GUI program, with the icon and the version resource.
+headers=$(x86_64-w64-mingw32-objdump -p "$exe")
+if sed -n 's/.*DLL Name: //p' <<< "$headers" | grep -i -E 'qt6|libstdc|libgcc|pthread'; then
+    fail "norvane.exe needs DLLs that Windows lacks"
+fi
+grep -q '^Subsystem.*(Windows GUI)' <<< "$headers" || fail "not a GUI program"
+wrestool -l "$exe" | grep -q -- '--type=14' || fail "norvane.exe has no icon"
+[ "$(wrestool -x --raw --type=16 "$exe" | x86_64-w64-mingw32-strings -el | grep -c -x "$version")" -eq 2 ] ||
+    fail "norvane.exe's version resource does not give $version as file and product version"
+[ "$(wine "$exe" --version | tr -d '\r')" = "$version" ] || fail "norvane.exe --version"
+# Unzipped anywhere it can write, it keeps its data files beside itself.
+help=$(wine "$exe" --help | tr -d '\r')
+grep -q -F -x "Data folder: $(winepath -w "$out/$name")" <<< "$help" ||
+    fail "norvane.exe keeps its data files elsewhere: $help"
+
+# -- the real window under Wine on Xvfb ----------------------------------------------------
+step "the real window under Wine on Xvfb"
+# Wine's desktop keeps the display it started with: none so far.
+wineserver -k
+wineserver -w
+exec 3> "$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp > /dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY
+
+# Three records and the empty line a rewrite leaves, in a folder whose name is not ASCII and
+# not all in Windows' 8-bit code page either.
+data=$work/Zoë/Контест
+mkdir -p "$data"
+printf 'JN81GD\r\n' > "$data/myloc.txt"
+printf 'JN45AB Q1ABC\r\nJN61AA Q1AXY\r\nJO60AB Q1DEF\r\n\r\n' > "$data/norvane.txt"
+cp -p "$data/norvane.txt" "$data/myloc.txt" "$work"
+wine "$exe" --dir "$(winepath -w "$data")" > "$work/norvane.log" 2>&1 &
+app=$!
+pids+=("$app")
+# Wine makes and drops helper windows while it starts, which can fail a search: ask again.
+title="Norvane v1.2 - tamsel - 4 different Call"
+main=
+for _ in $(seq 120); do
+    main=$(xdotool search --onlyvisible --name "^$title\$" 2> /dev/null | tail -n1) || true
+    [ -z "$main" ] || break
+    sleep 0.5
+done
+[ -n "$main" ] || fail "no window titled '$title'"
+sleep 1
+# The caret starts in the locator field; Tab leads to the call field.
+xdotool mousemove --window "$main" 50 50 windowfocus --sync "$main" key Tab type --delay 50 q1ab
+sleep 1
+import -window "$main" "$out/windows.png"
+xdotool key alt+F4 # as the title bar's close button
+for _ in $(seq 200); do kill -0 "$app" 2> /dev/null || break; sleep 0.1; done
+! kill -0 "$app" 2> /dev/null || fail "closing the window did not end the program"
+if ! cmp "$data/norvane.txt" "$work/norvane.txt" || ! cmp "$data/myloc.txt" "$work/myloc.txt"; then
+    fail "a lookup changed the data files"
+fi
+# Wine 8 lacks the per-monitor DPI scaling of Windows 10 that Qt asks for.
+! grep -v -e SetProcessDpiAwarenessContext -e EnableNonClientDpiScaling "$work/norvane.log" |
+    grep -i -e warning -e error -e fail ||
+    fail "the program complained"
+
+step "done"
+ls -l "$out/$name.zip" "$exe" "$out/windows.png"
