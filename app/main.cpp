@@ -1,5 +1,6 @@
 // Starts Norvane: norvane [--dir DIR] [COMMAND ARGUMENT...], norvane --help, --version
 #include "app/commandline.h"
+#include "app/console.h"
 #include "app/datafolder.h"
 #include "app/program.h"
 #include "cli/commands.h"
@@ -42,10 +43,12 @@ int main(int argc, char* argv[]) {
                            {},
                            u"Unknown command '%1'."_s.arg(commandLine.command.first()),
                            {}};
+        if (commandLine.action != app::CommandLine::Action::Start)
+            app::useParentConsole();
         switch (commandLine.action) {
         case app::CommandLine::Action::Error:
             std::fprintf(stderr, "norvane: %s Try 'norvane --help'.\n",
-                         qPrintable(commandLine.text));
+                         qUtf8Printable(commandLine.text));
             return 2;
         case app::CommandLine::Action::Command: {
             const app::DataFolder folder = chooseDataFolder(commandLine.givenFolder);
@@ -62,9 +65,9 @@ int main(int argc, char* argv[]) {
             return 0;
         case app::CommandLine::Action::Help:
             std::printf(
-                "%s\n%s\n%s", qPrintable(commandLine.text),
-                qPrintable(QString::fromUtf16(cli::kCommandsHelp)),
-                qPrintable(app::describeDataFolder(chooseDataFolder(commandLine.givenFolder))));
+                "%s\n%s\n%s", qUtf8Printable(commandLine.text),
+                qUtf8Printable(QString::fromUtf16(cli::kCommandsHelp)),
+                qUtf8Printable(app::describeDataFolder(chooseDataFolder(commandLine.givenFolder))));
             return 0;
         case app::CommandLine::Action::Start:
             break;
@@ -79,7 +82,7 @@ int main(int argc, char* argv[]) {
     const app::DataFolder folder = chooseDataFolder(commandLine.givenFolder);
     if (const auto error = app::prepareDataFolder(folder)) {
         // Started from the menu, no one reads the terminal.
-        std::fprintf(stderr, "norvane: %s\n", qPrintable(*error));
+        std::fprintf(stderr, "norvane: %s\n", qUtf8Printable(*error));
         dialogs.messageBox(*error);
         return folder.rule == app::DataFolder::Rule::Given ? 2 : 1;
     }
