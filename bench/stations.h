@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QSaveFile>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -60,9 +61,12 @@ inline QString ediLog(int records) {
     return text;
 }
 
+// Written as an editor saves, and on disk before anything is timed, as a database the
+// operator has had for a while is: dirty pages of the file would otherwise be flushed by
+// whatever timed write comes next.
 inline void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         qFatal("cannot write %s", qPrintable(path));
 }
 

@@ -1,11 +1,12 @@
 #include "files.h"
 
+#include "systemlock.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QSaveFile>
 #include <QThread>
 #include <cstring>
@@ -133,36 +134,40 @@ std::optional<FileError> FileIo::write(const QString& path, QByteArrayView bytes
 }
 
 WriterLock FileIo::lockWriters(const QString& path) {
-    // A lock file beside the file, with the holder's process id in it: Qt knows a lock whose
-    // process is gone as stale on Linux and on Windows alike, and takes it over.
-    auto lock = std::make_shared<QLockFile>(lockPath(path));
+    const QString lockName = lockPath(path);
     QElapsedTimer waited;
     waited.start();
-    while (!lock->tryLock(0)) {
+    for (;;) {
+        SystemLock::Outcome outcome;
+        QString problem;
+        if (std::shared_ptr<SystemLock> lock = SystemLock::tryLock(lockName, outcome, problem))
+            return {std::move(lock), std::nullopt};
         const auto failed = [&](const QString& reason) {
             return WriterLock{nullptr, FileError{FileError::Operation::Write, path, reason}};
         };
-        if (lock->error() != QLockFile::LockFailedError)
-            return failed(u"its lock file "_s + QDir::toNativeSeparators(lock->fileName()) +
-                          u" cannot be made"_s);
+        if (outcome == SystemLock::Outcome::Failed)
+            return failed(u"its lock file "_s + QDir::toNativeSeparators(lockName) +
+                          u" cannot be made: "_s + problem);
         if (waited.hasExpired(kLockWaitMs))
             return failed(u"another Norvane has been writing it for "_s +
                           QString::number(kLockWaitMs / 1000) + u" seconds"_s);
         writerBusy();
     }
-    return {std::move(lock), std::nullopt};
 }
 
 void FileIo::clearAfterCrashedWriter(const QString& path) {
     const QString lockName = lockPath(path);
     const QDateTime locked = QFileInfo(lockName).lastModified();
     if (!locked.isValid())
-        return; // no lock left: every writer finished
-    QLockFile lock(lockName);
-    if (!lock.tryLock(0))
+        return; // no lock file: every writer finished
+    SystemLock::Outcome outcome;
+    QString problem;
+    const std::unique_ptr<SystemLock> lock = SystemLock::tryLock(lockName, outcome, problem);
+    if (!lock)
         return; // a writer is at work
     // Where QSaveFile cannot write an unnamed temporary file (Windows, FAT), it names it
-    // "norvane.txt.XXXXXX". Only those a dead writer wrote while it held the lock go.
+    // "norvane.txt.XXXXXX". Only those a dead writer wrote while it held the lock go; the
+    // lock file goes with the lock.
     const QFileInfo target(finalPath(path));
     const QStringList pattern{target.fileName() + u".??????"_s};
     for (const QFileInfo& left : target.dir().entryInfoList(pattern, QDir::Files | QDir::Hidden)) {

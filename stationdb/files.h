@@ -8,10 +8,11 @@
 #include <memory>
 #include <optional>
 
-class QLockFile;
 class QSaveFile;
 
 namespace stationdb {
+
+class SystemLock;
 
 struct FileError {
     enum class Operation { Read, Write };
@@ -33,7 +34,7 @@ struct ReadResult {
 
 // While `lock` is held, no other Norvane process or window writes the file.
 struct WriterLock {
-    std::shared_ptr<QLockFile> lock;
+    std::shared_ptr<SystemLock> lock;
     std::optional<FileError> error; // no lock: why
 };
 
