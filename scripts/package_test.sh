@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package in a configured build folder and checks it as a distribution
-# would: the desktop file and the AppStream metadata validate, lintian finds no error, only
-# runtime libraries are required, and the program unpacked into a scratch root answers
-# --version and --help, the latter with the per-user data folder of an installed program.
+# would: the desktop file and the AppStream metadata validate, lintian finds no error and
+# no missing hardening, only runtime libraries are required, and the program unpacked into
+# a scratch root answers --version and --help, the latter with the per-user data folder of
+# an installed program.
 # usage: package_test.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,7 +19,10 @@ deb="$build/norvane_1.0.0.0_amd64.deb"
 echo "-- desktop-file-validate, appstreamcli, lintian"
 desktop-file-validate packaging/norvane.desktop
 appstreamcli validate --no-net "$build"/packaging/*.metainfo.xml
-lintian --fail-on error "$deb" # warnings are shown; errors fail
+lintian_out=$(lintian --fail-on error --display-info "$deb") || fail "lintian: $lintian_out"
+echo "$lintian_out"
+# Hardening is not an error to lintian, but an installed program that parses logs needs it.
+[[ "$lintian_out" != *hardening-* ]] || fail "the program is built without Debian's hardening"
 
 echo "-- only runtime libraries are required"
 depends=$(dpkg-deb --field "$deb" Depends)
