@@ -5,7 +5,7 @@
 # (apt-get install xvfb xdotool xclip imagemagick pcmanfm).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-norvane=build/app/norvane
+norvane=build/main/norvane
 log=tests/data/edi/log-144mhz-large.edi
 work=$(mktemp -d)
 pids=()

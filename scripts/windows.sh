@@ -118,7 +118,7 @@ name=norvane-$version-win64
 rm -rf "${out:?}/$name" "$out/$name.zip"
 mkdir "$out/$name"
 exe=$out/$name/norvane.exe
-x86_64-w64-mingw32-strip -o "$exe" "$out/norvane/app/norvane.exe"
+x86_64-w64-mingw32-strip -o "$exe" "$out/norvane/main/norvane.exe"
 sed 's/$/\r/' packaging/windows/README.txt > "$out/$name/README.txt"
 sed 's/$/\r/' LICENSE > "$out/$name/LICENSE.txt"
 (cd "$out" && zip -q -X -r "$name.zip" "$name")

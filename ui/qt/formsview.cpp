@@ -138,13 +138,26 @@ private:
 class FormWidget final : public QWidget {
 public:
     explicit FormWidget(ui::Form* form) : form_(form) {}
-    void detach() { form_ = nullptr; }
+    void detach() {
+        form_ = nullptr;
+        menu_ = nullptr;
+    }
+    // Fills the context menu of the background and the labels; none without it.
+    std::function<void(QMenu&)> menu_;
 
 protected:
     void closeEvent(QCloseEvent* event) override {
         event->ignore();
         if (form_)
             form_->requestClose();
+    }
+    void contextMenuEvent(QContextMenuEvent* event) override {
+        if (!menu_)
+            return QWidget::contextMenuEvent(event);
+        QMenu menu(this);
+        menu_(menu);
+        if (!menu.isEmpty())
+            menu.exec(event->globalPos());
     }
 
 private:
@@ -196,6 +209,43 @@ void FormsView::acceptFiles(QStringView formName, QStringView controlName, FileR
     fileTargets_.push_back({formName.toString(), controlName.toString(), std::move(read)});
 }
 
+void FormsView::addMenuAction(QStringView formName, MenuAction action) {
+    menuActions_.emplace_back(formName.toString(),
+                              std::make_shared<const MenuAction>(std::move(action)));
+}
+
+void FormsView::installMenu(Window& w) {
+    std::vector<std::shared_ptr<const MenuAction>> actions;
+    for (const auto& [form, action] : menuActions_)
+        if (form == w.form->name())
+            actions.push_back(action);
+    if (actions.empty())
+        return;
+    const auto yes = [](const std::function<bool()>& test) { return !test || test(); };
+    // Runs as the window's own event, as a click does.
+    ui::Forms& forms = forms_;
+    for (const auto& action : actions) {
+        if (action->shortcut.isEmpty())
+            continue;
+        auto* shortcut = new QShortcut(action->shortcut, w.widget);
+        QObject::connect(shortcut, &QShortcut::activated, w.widget, [=, &forms] {
+            if (yes(action->shown) && yes(action->enabled))
+                forms.dispatch(action->run);
+        });
+    }
+    w.widget->menu_ = [=, &forms](QMenu& menu) {
+        for (const auto& action : actions) {
+            if (!yes(action->shown))
+                continue;
+            QAction* entry = menu.addAction(action->text());
+            entry->setShortcut(action->shortcut);
+            entry->setEnabled(yes(action->enabled));
+            QObject::connect(entry, &QAction::triggered, &menu,
+                             [=, &forms] { forms.dispatch(action->run); });
+        }
+    };
+}
+
 FormsView::Window* FormsView::find(const ui::Form& form) const {
     for (const auto& w : windows_)
         if (w->form == &form)
@@ -240,6 +290,7 @@ FormsView::Window& FormsView::windowFor(ui::Form& form) {
             i->widget->setFocus(Qt::OtherFocusReason);
             break;
         }
+    installMenu(*window);
     return *window;
 }
 

@@ -5,6 +5,7 @@
 #include "ui/forms.h"
 
 #include <QIcon>
+#include <QKeySequence>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -40,6 +41,18 @@ public:
     using FileReader = std::function<std::optional<QString>(const QStringList& paths)>;
     void acceptFiles(QStringView formName, QStringView controlName, FileReader read);
 
+    // An entry of a window's context menu (a right-click on its background or its labels),
+    // with a shortcut that works anywhere in the window while the entry is shown and enabled.
+    // Its text, and whether it is shown and enabled, are asked afresh every time.
+    struct MenuAction {
+        std::function<QString()> text;
+        QKeySequence shortcut;         // none: from the menu only
+        std::function<bool()> shown;   // null: always
+        std::function<bool()> enabled; // null: always
+        std::function<void()> run;     // runs as one event of the window
+    };
+    void addMenuAction(QStringView formName, MenuAction action);
+
 private:
     struct Window;
     struct Item;
@@ -53,6 +66,7 @@ private:
     Window& windowFor(ui::Form& form);
     void createItem(const std::shared_ptr<Window>& window, ui::Control& control);
     void syncText(Item& item);
+    void installMenu(Window& window);
 
     ui::Forms& forms_;
     QIcon appIcon_;
@@ -64,6 +78,7 @@ private:
         FileReader read;
     };
     std::vector<FileTarget> fileTargets_;
+    std::vector<std::pair<QString, std::shared_ptr<const MenuAction>>> menuActions_; // by form
 };
 
 } // namespace ui::qt

@@ -1,10 +1,10 @@
 // Output of the command line on Windows, where a windowed program starts without a console.
 #pragma once
 
-namespace app {
+namespace launcher {
 
 // Started from cmd.exe or PowerShell, the program writes into that console (in UTF-8);
 // output already sent to a file or a pipe stays there. Does nothing on other systems.
 void useParentConsole();
 
-} // namespace app
+} // namespace launcher

@@ -7,7 +7,7 @@
 #include <windows.h>
 #endif
 
-namespace app {
+namespace launcher {
 
 void useParentConsole() {
 #ifdef Q_OS_WIN
@@ -28,4 +28,4 @@ void useParentConsole() {
 #endif
 }
 
-} // namespace app
+} // namespace launcher

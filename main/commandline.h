@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace app {
+namespace launcher {
 
 struct CommandLine {
     enum class Action { Start, Command, Help, Version, Error };
@@ -17,4 +17,4 @@ struct CommandLine {
 // arguments: as QCoreApplication::arguments() gives them, the program first.
 CommandLine parseCommandLine(const QStringList& arguments);
 
-} // namespace app
+} // namespace launcher

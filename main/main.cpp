@@ -1,9 +1,9 @@
 // Starts Norvane: norvane [--dir DIR] [COMMAND ARGUMENT...], norvane --help, --version
-#include "app/commandline.h"
-#include "app/console.h"
 #include "app/datafolder.h"
 #include "app/program.h"
 #include "cli/commands.h"
+#include "main/commandline.h"
+#include "main/console.h"
 #include "ui/qt/formsview.h"
 #include "ui/qt/qtdialogs.h"
 
@@ -33,24 +33,24 @@ int main(int argc, char* argv[]) {
 
     // The command line is handled before any window system is touched, so that --help,
     // --version, the commands and errors work without a display.
-    app::CommandLine commandLine;
+    launcher::CommandLine commandLine;
     {
         QCoreApplication core(argc, argv);
-        commandLine = app::parseCommandLine(QCoreApplication::arguments());
-        if (commandLine.action == app::CommandLine::Action::Command &&
+        commandLine = launcher::parseCommandLine(QCoreApplication::arguments());
+        if (commandLine.action == launcher::CommandLine::Action::Command &&
             !cli::isCommand(commandLine.command.first()))
-            commandLine = {app::CommandLine::Action::Error,
+            commandLine = {launcher::CommandLine::Action::Error,
                            {},
                            u"Unknown command '%1'."_s.arg(commandLine.command.first()),
                            {}};
-        if (commandLine.action != app::CommandLine::Action::Start)
-            app::useParentConsole();
+        if (commandLine.action != launcher::CommandLine::Action::Start)
+            launcher::useParentConsole();
         switch (commandLine.action) {
-        case app::CommandLine::Action::Error:
+        case launcher::CommandLine::Action::Error:
             std::fprintf(stderr, "norvane: %s Try 'norvane --help'.\n",
                          qUtf8Printable(commandLine.text));
             return 2;
-        case app::CommandLine::Action::Command: {
+        case launcher::CommandLine::Action::Command: {
             const app::DataFolder folder = chooseDataFolder(commandLine.givenFolder);
             QTextStream out(stdout), err(stderr);
             if (const auto error = app::prepareDataFolder(folder)) {
@@ -60,16 +60,16 @@ int main(int argc, char* argv[]) {
             return cli::runCommand(commandLine.command.first(), commandLine.command.mid(1),
                                    folder.path, out, err);
         }
-        case app::CommandLine::Action::Version:
+        case launcher::CommandLine::Action::Version:
             std::puts(NORVANE_VERSION);
             return 0;
-        case app::CommandLine::Action::Help:
+        case launcher::CommandLine::Action::Help:
             std::printf(
                 "%s\n%s\n%s", qUtf8Printable(commandLine.text),
                 qUtf8Printable(QString::fromUtf16(cli::kCommandsHelp)),
                 qUtf8Printable(app::describeDataFolder(chooseDataFolder(commandLine.givenFolder))));
             return 0;
-        case app::CommandLine::Action::Start:
+        case launcher::CommandLine::Action::Start:
             break;
         }
     }

@@ -4,7 +4,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace app {
+namespace launcher {
 
 CommandLine parseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
@@ -35,4 +35,4 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     return {CommandLine::Action::Start, parser.value(dir), {}, {}};
 }
 
-} // namespace app
+} // namespace launcher
