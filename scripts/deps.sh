@@ -18,6 +18,7 @@ packages=("$@")
     clang-format
     dpkg-dev file lintian             # the Debian package: dependencies, checks
     desktop-file-utils appstream      # validators of the menu entry and the metainfo
+    libhamlib-utils                   # rotctld, the rotator the station tests turn
 )
 
 missing=()
