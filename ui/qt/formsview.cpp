@@ -334,6 +334,7 @@ void FormsView::createItem(const std::shared_ptr<Window>& w, ui::Control& contro
         auto* label = new QLabel(parent);
         label->setTextFormat(Qt::PlainText);
         label->setText(static_cast<ui::Label&>(control).caption());
+        label->setToolTip(static_cast<ui::Label&>(control).toolTip());
         widget = label;
         break;
     }
@@ -419,6 +420,9 @@ void FormsView::controlChanged(ui::Control& control, ui::Property property) {
     case ui::Property::Visible:
         item->widget->setVisible(control.visible());
         syncText(*item);
+        break;
+    case ui::Property::ToolTip:
+        item->widget->setToolTip(static_cast<ui::Label&>(control).toolTip());
         break;
     case ui::Property::SelStart: {
         const int position = static_cast<ui::TextBox&>(control).selStart();

@@ -1,0 +1,145 @@
+#include "stationmenu.h"
+
+#include "station/rotator.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSpinBox>
+
+using namespace Qt::StringLiterals;
+
+namespace launcher {
+
+namespace {
+
+QSpinBox* portBox(int port, int lowest, const QString& zeroText) {
+    auto* box = new QSpinBox;
+    box->setRange(lowest, 65535);
+    box->setSpecialValueText(zeroText); // shown for the lowest value, when that means "off"
+    box->setValue(port);
+    return box;
+}
+
+QDoubleSpinBox* degreesBox(double value, double lowest, double highest) {
+    auto* box = new QDoubleSpinBox;
+    box->setRange(lowest, highest);
+    box->setDecimals(1);
+    box->setSuffix(u"\u00b0"_s);
+    box->setValue(value);
+    return box;
+}
+
+} // namespace
+
+std::optional<station::StationSettings> editStationSettings(QWidget* parent,
+                                                            const station::StationSettings& now) {
+    QDialog dialog(parent);
+    dialog.setObjectName(u"StationSettings"_s);
+    dialog.setWindowTitle(u"Station settings"_s);
+    auto* form = new QFormLayout(&dialog);
+
+    auto* host = new QLineEdit(now.rotator.host);
+    host->setObjectName(u"host"_s);
+    host->setPlaceholderText(u"none: no rotator"_s);
+    auto* port = portBox(now.rotator.port, 1, {});
+    port->setObjectName(u"port"_s);
+    auto* offset = degreesBox(now.rotator.offset, -360, 360);
+    offset->setObjectName(u"offset"_s);
+    auto* threshold = degreesBox(now.rotator.threshold, 0, 180);
+    auto* test = new QPushButton(u"Test"_s);
+    test->setObjectName(u"test"_s);
+    auto* tested = new QLabel;
+    tested->setObjectName(u"tested"_s);
+    tested->setTextFormat(Qt::PlainText);
+    tested->setWordWrap(true);
+    auto* testRow = new QHBoxLayout;
+    testRow->addWidget(test);
+    testRow->addWidget(tested, 1);
+    form->addRow(u"Rotator (rotctld) host:"_s, host);
+    form->addRow(u"Port:"_s, port);
+    form->addRow(u"Offset added to bearings:"_s, offset);
+    form->addRow(testRow);
+
+    auto* n1mm = portBox(now.feeds.n1mm, 0, u"off"_s);
+    auto* wsjtx = portBox(now.feeds.wsjtx, 0, u"off"_s);
+    auto* address = new QLineEdit(now.feeds.address);
+    auto* follow = new QCheckBox(u"Turn the antenna to the logger's call"_s);
+    follow->setChecked(now.feeds.followRotator);
+    form->addRow(u"N1MM Logger+ port:"_s, n1mm);
+    form->addRow(u"WSJT-X port:"_s, wsjtx);
+    form->addRow(u"Listen on address:"_s, address);
+    form->addRow(follow);
+    form->addRow(u"Turn when off by more than:"_s, threshold);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
+    form->addRow(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+
+    // The test reaches the rotator entered, not the one in use, and never blocks the dialog.
+    station::Rotator probe;
+    QObject::connect(test, &QPushButton::clicked, &dialog, [&] {
+        probe.setAddress(host->text().trimmed(), quint16(port->value()));
+        tested->setText(u"Reaching "_s + probe.address() + u"\u2026"_s);
+        probe.poll();
+    });
+    QObject::connect(&probe, &station::Rotator::headingKnown, &dialog, [&](double azimuth) {
+        const station::AzimuthRange range = probe.range().value_or(station::AzimuthRange{});
+        tested->setText(u"Heading %1\u00b0, range %2\u00b0 to %3\u00b0"_s.arg(azimuth).arg(
+            range.minimum).arg(range.maximum));
+    });
+    QObject::connect(&probe, &station::Rotator::failed, &dialog,
+                     [&](const QString& why) { tested->setText(why); });
+
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    station::StationSettings saved = now;
+    saved.rotator = {host->text().trimmed(), quint16(port->value()), offset->value(),
+                     threshold->value()};
+    saved.feeds = {quint16(n1mm->value()), quint16(wsjtx->value()), address->text().trimmed(),
+                   follow->isChecked()};
+    return saved;
+}
+
+void addStationMenu(ui::qt::FormsView& view, app::Station& station,
+                    const QString& dataDirectory) {
+    // "Turn antenna to 305°" names the bearing once there is one.
+    const auto turnEntry = [&station](bool longPath, QString name, QString toBearing,
+                                      const char16_t* key) {
+        return ui::qt::FormsView::MenuAction{
+            [&station, longPath, name, toBearing] {
+                const std::optional<int> bearing = station.bearing(longPath);
+                return bearing ? toBearing.arg(*bearing) : name;
+            },
+            QKeySequence(QString::fromUtf16(key)), [&station] { return station.rotatorSet(); },
+            [&station, longPath] { return station.bearing(longPath).has_value(); },
+            [&station, longPath] { station.turn(longPath); }};
+    };
+    view.addMenuAction(u"Form1", turnEntry(false, u"Turn antenna"_s, u"Turn antenna to %1\u00b0"_s, u"Alt+J"));
+    view.addMenuAction(u"Form1", turnEntry(true, u"Long path"_s, u"Long path %1\u00b0"_s, u"Alt+L"));
+    view.addMenuAction(u"Form1", {[] { return u"Stop antenna"_s; }, QKeySequence(u"Alt+K"_s),
+                                  [&station] { return station.rotatorSet(); }, nullptr,
+                                  [&station] { station.stopAntenna(); }});
+    view.addMenuAction(u"Form1", {[] { return u"Station settings\u2026"_s; }, {}, nullptr, nullptr,
+                                  [&view, &station, dataDirectory] {
+                                      QWidget* main = view.window(u"Form1");
+                                      const auto saved =
+                                          editStationSettings(main, station.settings());
+                                      if (!saved)
+                                          return;
+                                      if (const auto error = station::saveSettings(dataDirectory, *saved))
+                                          QMessageBox::warning(main, u"Norvane"_s, *error);
+                                      else
+                                          station.apply(*saved);
+                                  }});
+}
+
+} // namespace launcher
