@@ -75,6 +75,7 @@ QString hamlibError(int code) {
 
 Rotator::Rotator(QObject* parent) : QObject(parent) {
     replyTimer_.setSingleShot(true);
+    replyTimer_.setTimerType(Qt::PreciseTimer); // a coarse one may end 5 % early
     replyTimer_.setInterval(kReplyTimeoutMs);
     pollTimer_.setInterval(1000);
     connect(&replyTimer_, &QTimer::timeout, this, &Rotator::onTimeout);
