@@ -83,11 +83,11 @@ Aim aimAt(const QString& target, bool longPath, double offset, const QString& da
         return failed(u"%1 stations match %2 (%3): give the locator instead."_s.arg(
             QString::number(found.size()), call, found.join(u", "_s)));
     }
+    if (!isLocator(locator))
+        return failed(u"%1 is not a locator."_s.arg(locator));
     const QString qtf = forms.form(u"Form2").textBox(u"Text1").text().trimmed();
     bool ok = false;
     const int degrees = qtf.toInt(&ok);
-    if (!isLocator(locator))
-        return failed(u"%1 is not a locator."_s.arg(locator));
     if (!ok)
         return failed(u"No bearing to %1: it shows \"%2\"."_s.arg(locator, qtf));
 

@@ -32,6 +32,9 @@ std::optional<double> azimuthFor(double bearing, AzimuthRange range, std::option
 // "RPRT -1" and the like in Hamlib's words: "invalid parameter".
 QString hamlibError(int code);
 
+// One connection to rotctld, made on the first command and again after trouble. Its signals
+// may come from inside turnTo(), stop() and poll(); a slot must not delete the Rotator (use
+// deleteLater()).
 class Rotator : public QObject {
     Q_OBJECT
 public:
