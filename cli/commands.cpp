@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "app/program.h"
+#include "cli/turn.h"
 #include "edilog/logfile.h"
 #include "ui/text.h"
 
@@ -44,11 +45,14 @@ void printLines(QTextStream& stream, const QString& list) {
 } // namespace
 
 bool isCommand(const QString& word) {
-    return word == u"check"_s || word == u"add"_s || word == u"lookup"_s;
+    return word == u"check"_s || word == u"add"_s || word == u"lookup"_s || word == u"turn"_s;
 }
 
 int runCommand(const QString& command, const QStringList& arguments, const QString& dataDirectory,
-               QTextStream& out, QTextStream& err) {
+               QTextStream& out, QTextStream& err,
+               const std::optional<station::RotatorAddress>& rotator) {
+    if (command == u"turn"_s)
+        return runTurn(arguments, dataDirectory, rotator, out, err);
     const bool lookup = command == u"lookup"_s;
     if (lookup ? arguments.size() != 1 : arguments.isEmpty()) {
         err << "norvane: " << command

@@ -1,4 +1,5 @@
-// Starts Norvane: norvane [--dir DIR] [COMMAND ARGUMENT...], norvane --help, --version
+// Starts Norvane: norvane [--dir DIR] [--rotator HOST[:PORT]] [COMMAND ARGUMENT...],
+// norvane --help, --version
 #include "app/datafolder.h"
 #include "app/program.h"
 #include "cli/commands.h"
@@ -42,6 +43,7 @@ int main(int argc, char* argv[]) {
             commandLine = {launcher::CommandLine::Action::Error,
                            {},
                            u"Unknown command '%1'."_s.arg(commandLine.command.first()),
+                           {},
                            {}};
         if (commandLine.action != launcher::CommandLine::Action::Start)
             launcher::useParentConsole();
@@ -58,7 +60,7 @@ int main(int argc, char* argv[]) {
                 return 2;
             }
             return cli::runCommand(commandLine.command.first(), commandLine.command.mid(1),
-                                   folder.path, out, err);
+                                   folder.path, out, err, commandLine.rotator);
         }
         case launcher::CommandLine::Action::Version:
             std::puts(NORVANE_VERSION);
