@@ -1,5 +1,6 @@
 #include "station/feedlistener.h"
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QNetworkInterface>
 #include <QStringList>
@@ -11,9 +12,11 @@ namespace station {
 
 namespace {
 
-// Datagrams read in one go; the rest wait for the next turn of the event loop, so that a
-// flood leaves the window answering.
+// Datagrams read in one go, and the time they may take (a hostile N1MM datagram takes up to a
+// millisecond or two); the rest wait for the next turn of the event loop, so that a flood
+// leaves the window answering.
 constexpr int kDatagramsPerTurn = 64;
+constexpr qint64 kMillisecondsPerTurn = 4;
 
 QString formatName(bool n1mm, bool wsjtx) {
     return n1mm && wsjtx ? u"N1MM Logger+ and WSJT-X"_s : n1mm ? u"N1MM Logger+"_s : u"WSJT-X"_s;
@@ -111,7 +114,11 @@ FeedParse FeedListener::parse(Format format, QByteArrayView datagram) const {
 
 void FeedListener::readPending(const Port& port) {
     std::optional<LoggerCall> latest;
-    for (int n = 0; n < kDatagramsPerTurn && port.socket->hasPendingDatagrams(); ++n) {
+    QElapsedTimer turn;
+    turn.start();
+    for (int n = 0; n < kDatagramsPerTurn && !turn.hasExpired(kMillisecondsPerTurn) &&
+                    port.socket->hasPendingDatagrams();
+         ++n) {
         const qint64 size = port.socket->readDatagram(m_buffer.data(), m_buffer.size());
         if (size < 0)
             break;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDataStream>
 #include <QXmlStreamReader>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -42,6 +43,7 @@ bool named(QStringView name, QStringView expected) {
 }
 
 constexpr QStringView kMalformedXml = u"malformed XML";
+constexpr qsizetype kMaxN1mmTags = 1000;
 
 FeedParse readN1mm(const QByteArray& bytes) {
     QXmlStreamReader xml(bytes);
@@ -151,6 +153,9 @@ FeedParse wsjtxProblem(const WsjtxReader& in) {
 FeedParse parseN1mm(QByteArrayView datagram) {
     if (datagram.size() > kMaxDatagramSize)
         return malformed(u"larger than 64 KB"_s);
+    // A real packet has about a hundred tags; thousands would take milliseconds to parse.
+    if (std::count(datagram.begin(), datagram.end(), '<') > kMaxN1mmTags)
+        return malformed(u"too many elements"_s);
     const QByteArray bytes = QByteArray::fromRawData(datagram.data(), datagram.size());
     FeedParse parsed = readN1mm(bytes);
     if (parsed.kind == FeedParse::Kind::Malformed && parsed.reason == kMalformedXml) {

@@ -39,6 +39,7 @@ struct FeedParse {
 // <lookupinfo> (a call entered in the entry window) and <contactinfo> (a QSO logged) give a
 // call; any other root element (RadioInfo, spot, contactdelete, contactreplace, AppInfo, ...)
 // is ignored. Tag names match whatever their case, even when a closing tag's case differs.
+// More than 1000 tags is malformed before any parsing: a real packet has about a hundred.
 FeedParse parseN1mm(QByteArrayView datagram);
 
 // Status (type 1) of schema 2 or 3 gives the DX call; other message types are ignored. A

@@ -147,6 +147,8 @@ TEST(LoggerFeeds, ParsersTakeTheCallAndRefuseWhatIsBroken) {
          u"malformed XML"_s},
         {"a call of 33 characters", parseN1mm, contactInfo(QByteArray(33, 'Q')), Kind::Malformed,
          u"not a callsign"_s},
+        {"1001 tags", parseN1mm, "<lookupinfo>" + QByteArray("<x/>").repeated(1000),
+         Kind::Malformed, u"too many elements"_s},
         {"lookupinfo over 64 KB", parseN1mm,
          kLookupInfo + "<!--" + QByteArray(64 * 1024, '-') + "->", Kind::Malformed,
          u"larger than 64 KB"_s},
