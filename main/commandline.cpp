@@ -20,36 +20,44 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption rotator(
         u"rotator"_s, u"Use the rotctld at HOST[:PORT] (port 4533 unless given) for this run."_s,
         u"HOST[:PORT]"_s);
-    parser.addOptions({help, version, dir, rotator});
+    const QCommandLineOption listen(
+        u"listen"_s,
+        u"Follow the call typed in N1MM Logger+ (n1mm, port 12060 unless given) or WSJT-X "
+        u"(wsjtx, port 2237) for this run; may be given twice."_s,
+        u"LOGGER[:PORT]"_s);
+    parser.addOptions({help, version, dir, rotator, listen});
     parser.addPositionalArgument(u"command"_s,
                                  u"A command to run without a window (below), after the options."_s,
                                  u"[command argument...]"_s);
 
-    const auto error = [](const QString& text) {
-        return CommandLine{CommandLine::Action::Error, {}, text, {}, {}};
-    };
     if (!parser.parse(arguments))
-        return error(parser.errorText());
+        return CommandLine::failure(parser.errorText());
     if (parser.isSet(dir) && parser.value(dir).isEmpty())
-        return error(u"Missing value after '--dir'."_s);
-    std::optional<station::RotatorAddress> rotatorAddress;
+        return CommandLine::failure(u"Missing value after '--dir'."_s);
+    CommandLine line;
+    line.givenFolder = parser.value(dir);
     if (parser.isSet(rotator)) {
         const station::ParsedAddress parsed = station::parseRotatorAddress(parser.value(rotator));
         if (!parsed.error.isEmpty())
-            return error(u"--rotator: "_s + parsed.error);
-        rotatorAddress = parsed.address;
+            return CommandLine::failure(u"--rotator: "_s + parsed.error);
+        line.rotator = parsed.address;
     }
-    if (parser.isSet(help))
-        return {CommandLine::Action::Help, parser.value(dir), parser.helpText(), {}, {}};
-    if (parser.isSet(version))
-        return {CommandLine::Action::Version, {}, {}, {}, {}};
-    if (!parser.positionalArguments().isEmpty())
-        return {CommandLine::Action::Command,
-                parser.value(dir),
-                {},
-                parser.positionalArguments(),
-                rotatorAddress};
-    return {CommandLine::Action::Start, parser.value(dir), {}, {}, rotatorAddress};
+    for (const QString& value : parser.values(listen)) {
+        const station::ParsedListen parsed = station::parseListenOption(value);
+        if (!parsed.error.isEmpty())
+            return CommandLine::failure(u"--listen: "_s + parsed.error);
+        line.listen.push_back(parsed.option);
+    }
+    if (parser.isSet(help)) {
+        line.action = CommandLine::Action::Help;
+        line.text = parser.helpText();
+    } else if (parser.isSet(version)) {
+        line.action = CommandLine::Action::Version;
+    } else if (!parser.positionalArguments().isEmpty()) {
+        line.action = CommandLine::Action::Command;
+        line.command = parser.positionalArguments();
+    }
+    return line;
 }
 
 } // namespace launcher

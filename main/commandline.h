@@ -1,4 +1,5 @@
-// The command line: norvane [--dir DIR] [--rotator HOST[:PORT]] [COMMAND ARGUMENT...],
+// The command line: norvane [--dir DIR] [--rotator HOST[:PORT]] [--listen LOGGER[:PORT]]...
+// [COMMAND ARGUMENT...],
 // norvane --help, --version.
 #pragma once
 
@@ -18,6 +19,16 @@ struct CommandLine {
     QStringList command; // Command: its name, then its arguments
     // --rotator: rotctld's address for this run, over the station settings' one
     std::optional<station::RotatorAddress> rotator;
+    // --listen, repeatable: loggers' feeds switched on for this run
+    std::vector<station::ListenOption> listen;
+
+    // What is wrong, in one line.
+    static CommandLine failure(const QString& text) {
+        CommandLine error;
+        error.action = Action::Error;
+        error.text = text;
+        return error;
+    }
 };
 
 // arguments: as QCoreApplication::arguments() gives them, the program first.

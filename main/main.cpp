@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "main/commandline.h"
 #include "main/console.h"
+#include "main/stationmenu.h"
 #include "ui/qt/formsview.h"
 #include "ui/qt/qtdialogs.h"
 
@@ -40,11 +41,8 @@ int main(int argc, char* argv[]) {
         commandLine = launcher::parseCommandLine(QCoreApplication::arguments());
         if (commandLine.action == launcher::CommandLine::Action::Command &&
             !cli::isCommand(commandLine.command.first()))
-            commandLine = {launcher::CommandLine::Action::Error,
-                           {},
-                           u"Unknown command '%1'."_s.arg(commandLine.command.first()),
-                           {},
-                           {}};
+            commandLine = launcher::CommandLine::failure(
+                u"Unknown command '%1'."_s.arg(commandLine.command.first()));
         if (commandLine.action != launcher::CommandLine::Action::Start)
             launcher::useParentConsole();
         switch (commandLine.action) {
@@ -98,8 +96,13 @@ int main(int argc, char* argv[]) {
     ui::qt::FormsView view(program.forms(), icon, [] { QCoreApplication::exit(0); });
     view.acceptFiles(u"Form3", u"Text1",
                      [&program](const QStringList& paths) { return program.logFilesText(paths); });
+    station::LoadedSettings settings = station::loadSettings(folder.path);
+    station::applyOptions(settings.settings, commandLine.rotator, commandLine.listen);
+    app::Station station(program, std::move(settings));
+    launcher::addStationMenu(view, station, folder.path);
     program.start();
     if (program.ended())
         return 0;
+    station.showStatus();
     return QApplication::exec();
 }

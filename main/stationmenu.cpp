@@ -93,8 +93,11 @@ std::optional<station::StationSettings> editStationSettings(QWidget* parent,
     });
     QObject::connect(&probe, &station::Rotator::headingKnown, &dialog, [&](double azimuth) {
         const station::AzimuthRange range = probe.range().value_or(station::AzimuthRange{});
-        tested->setText(u"Heading %1\u00b0, range %2\u00b0 to %3\u00b0"_s.arg(azimuth).arg(
-            range.minimum).arg(range.maximum));
+        tested->setText(u"Heading %1\u00b0 (azimuth %2\u00b0), range %3\u00b0 to %4\u00b0"_s
+                            .arg(station::normalizedBearing(azimuth), 0, 'f', 0)
+                            .arg(azimuth, 0, 'f', 0)
+                            .arg(range.minimum)
+                            .arg(range.maximum));
     });
     QObject::connect(&probe, &station::Rotator::failed, &dialog,
                      [&](const QString& why) { tested->setText(why); });
@@ -109,8 +112,7 @@ std::optional<station::StationSettings> editStationSettings(QWidget* parent,
     return saved;
 }
 
-void addStationMenu(ui::qt::FormsView& view, app::Station& station,
-                    const QString& dataDirectory) {
+void addStationMenu(ui::qt::FormsView& view, app::Station& station, const QString& dataDirectory) {
     // "Turn antenna to 305°" names the bearing once there is one.
     const auto turnEntry = [&station](bool longPath, QString name, QString toBearing,
                                       const char16_t* key) {
@@ -123,23 +125,28 @@ void addStationMenu(ui::qt::FormsView& view, app::Station& station,
             [&station, longPath] { return station.bearing(longPath).has_value(); },
             [&station, longPath] { station.turn(longPath); }};
     };
-    view.addMenuAction(u"Form1", turnEntry(false, u"Turn antenna"_s, u"Turn antenna to %1\u00b0"_s, u"Alt+J"));
-    view.addMenuAction(u"Form1", turnEntry(true, u"Long path"_s, u"Long path %1\u00b0"_s, u"Alt+L"));
+    view.addMenuAction(
+        u"Form1", turnEntry(false, u"Turn antenna"_s, u"Turn antenna to %1\u00b0"_s, u"Alt+J"));
+    view.addMenuAction(u"Form1",
+                       turnEntry(true, u"Long path"_s, u"Long path %1\u00b0"_s, u"Alt+L"));
     view.addMenuAction(u"Form1", {[] { return u"Stop antenna"_s; }, QKeySequence(u"Alt+K"_s),
                                   [&station] { return station.rotatorSet(); }, nullptr,
                                   [&station] { station.stopAntenna(); }});
-    view.addMenuAction(u"Form1", {[] { return u"Station settings\u2026"_s; }, {}, nullptr, nullptr,
-                                  [&view, &station, dataDirectory] {
-                                      QWidget* main = view.window(u"Form1");
-                                      const auto saved =
-                                          editStationSettings(main, station.settings());
-                                      if (!saved)
-                                          return;
-                                      if (const auto error = station::saveSettings(dataDirectory, *saved))
-                                          QMessageBox::warning(main, u"Norvane"_s, *error);
-                                      else
-                                          station.apply(*saved);
-                                  }});
+    view.addMenuAction(u"Form1",
+                       {[] { return u"Station settings\u2026"_s; },
+                        {},
+                        nullptr,
+                        nullptr,
+                        [&view, &station, dataDirectory] {
+                            QWidget* main = view.window(u"Form1");
+                            const auto saved = editStationSettings(main, station.settings());
+                            if (!saved)
+                                return;
+                            if (const auto error = station::saveSettings(dataDirectory, *saved))
+                                QMessageBox::warning(main, u"Norvane"_s, *error);
+                            else
+                                station.apply(*saved);
+                        }});
 }
 
 } // namespace launcher

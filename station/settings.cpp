@@ -196,6 +196,28 @@ ParsedAddress parseRotatorAddress(const QString& text) {
     return parsed;
 }
 
+ParsedListen parseListenOption(const QString& text) {
+    const QString logger = text.section(u':', 0, 0).toLower();
+    const bool hasPort = text.contains(u':');
+    ParsedListen parsed{{logger == u"wsjtx"_s, logger == u"wsjtx"_s ? kWsjtxPort : kN1mmPort}, {}};
+    const std::optional<quint16> port = portFrom(1)(text.section(u':', 1));
+    if ((logger != u"n1mm"_s && logger != u"wsjtx"_s) || (hasPort && !port))
+        parsed.error = u"'%1' is not n1mm[:PORT] or wsjtx[:PORT] (PORT 1 to 65535)."_s.arg(text);
+    else if (hasPort)
+        parsed.option.port = *port;
+    return parsed;
+}
+
+void applyOptions(StationSettings& settings, const std::optional<RotatorAddress>& rotator,
+                  const std::vector<ListenOption>& listen) {
+    if (rotator) {
+        settings.rotator.host = rotator->host;
+        settings.rotator.port = rotator->port;
+    }
+    for (const ListenOption& option : listen)
+        (option.wsjtx ? settings.feeds.wsjtx : settings.feeds.n1mm) = option.port;
+}
+
 QString addressText(const QString& host, quint16 port) {
     return (host.contains(u':') ? u"[%1]:%2"_s : u"%1:%2"_s).arg(host).arg(port);
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace station {
 
@@ -56,6 +57,24 @@ struct ParsedAddress {
 // HOST, HOST:PORT, an IPv6 address alone or as [ADDRESS] or [ADDRESS]:PORT, as --rotator
 // takes it.
 ParsedAddress parseRotatorAddress(const QString& text);
+
+// --listen n1mm[:PORT] or wsjtx[:PORT]: one logger's feed switched on for one run, on its
+// usual port (N1MM Logger+ 12060, WSJT-X 2237) unless given.
+inline constexpr quint16 kN1mmPort = 12060;
+inline constexpr quint16 kWsjtxPort = 2237;
+struct ListenOption {
+    bool wsjtx = false; // else N1MM Logger+
+    quint16 port = kN1mmPort;
+};
+struct ParsedListen {
+    ListenOption option;
+    QString error; // empty when the text was good; else one line naming the bad text
+};
+ParsedListen parseListenOption(const QString& text);
+
+// The command line's options over the settings, for one run.
+void applyOptions(StationSettings& settings, const std::optional<RotatorAddress>& rotator,
+                  const std::vector<ListenOption>& listen);
 
 // HOST:PORT, an IPv6 address in brackets, as messages name it.
 QString addressText(const QString& host, quint16 port);

@@ -172,10 +172,6 @@ TEST(LoggerFeeds, ParsersTakeTheCallAndRefuseWhatIsBroken) {
 }
 
 TEST(FeedListener, ReportsCallsThroughAFloodAndAPortItCannotShare) {
-    int argc = 1;
-    char name[] = "station_tests";
-    char* argv[] = {name, nullptr};
-    const QCoreApplication application(argc, argv);
     quint16 port = 0;
     {
         QUdpSocket probe; // a free port: bound, then given up

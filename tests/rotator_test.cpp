@@ -90,20 +90,12 @@ struct DummyRotator {
 
 class RotatorTest : public testing_support::ProgramTest {
 protected:
-    static void SetUpTestSuite() { application = new QCoreApplication(argc, argv); }
-    static void TearDownTestSuite() { delete application; }
-
     // norvane --rotator 127.0.0.1:PORT turn ARGUMENT...
     int turn(quint16 port, const QStringList& arguments, QString& output, QString& errors) {
         QTextStream out(&output), err(&errors);
         return cli::runCommand(u"turn"_s, arguments, dir.path(), out, err,
                                station::RotatorAddress{u"127.0.0.1"_s, port});
     }
-
-    static inline int argc = 1;
-    static inline char name[] = "station_tests";
-    static inline char* argv[] = {name, nullptr};
-    static inline QCoreApplication* application = nullptr;
 };
 
 TEST_F(RotatorTest, TurnsTheDummyLongPathAndStopsIt) {
