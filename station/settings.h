@@ -18,6 +18,7 @@ struct StationSettings {
                               // off the rotator's zero
         double threshold = 5; // degrees (0 to 180): following the logger turns the antenna
                               // only when bearing and heading differ by more
+        bool operator==(const Rotator&) const = default;
     } rotator;
     struct Feeds {
         quint16 n1mm = 0;  // UDP port of the N1MM Logger+ broadcasts; 0: off
@@ -25,7 +26,9 @@ struct StationSettings {
         QString address = QStringLiteral("127.0.0.1"); // where to listen: an address of this
                                                        // computer, 0.0.0.0 or a multicast group
         bool followRotator = false; // turn the antenna to each call the logger sends
+        bool operator==(const Feeds&) const = default;
     } feeds;
+    bool operator==(const StationSettings&) const = default;
 };
 
 struct LoadedSettings {

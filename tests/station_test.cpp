@@ -21,12 +21,6 @@ TEST(StationSettings, ReadWhatIsGoodAndNameWhatIsNot) {
     station::StationSettings set;
     set.rotator = {u"rotor.local"_s, 4534, -12.5, 10};
     set.feeds = {12060, 2237, u"239.255.0.1"_s, true};
-    const auto same = [](const station::StationSettings& a, const station::StationSettings& b) {
-        return a.rotator.host == b.rotator.host && a.rotator.port == b.rotator.port &&
-               a.rotator.offset == b.rotator.offset && a.rotator.threshold == b.rotator.threshold &&
-               a.feeds.n1mm == b.feeds.n1mm && a.feeds.wsjtx == b.feeds.wsjtx &&
-               a.feeds.address == b.feeds.address && a.feeds.followRotator == b.feeds.followRotator;
-    };
     const struct {
         const char* name;
         const char* file; // nullptr: none; "/": a folder in its place
@@ -61,7 +55,7 @@ TEST(StationSettings, ReadWhatIsGoodAndNameWhatIsNot) {
             file.write(c.file);
         }
         const station::LoadedSettings loaded = station::loadSettings(dir.path());
-        EXPECT_TRUE(same(loaded.settings, c.expected));
+        EXPECT_EQ(loaded.settings, c.expected);
         EXPECT_EQ(loaded.problems, c.problems);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(),
                   c.file ? 1 : 0); // reading writes nothing
@@ -76,7 +70,7 @@ TEST(StationSettings, ReadWhatIsGoodAndNameWhatIsNot) {
     file.close();
     EXPECT_EQ(station::saveSettings(dir.path(), set), std::nullopt);
     const station::LoadedSettings loaded = station::loadSettings(dir.path());
-    EXPECT_TRUE(same(loaded.settings, set));
+    EXPECT_EQ(loaded.settings, set);
     EXPECT_EQ(loaded.problems, QStringList());
     const QByteArray written = readAll(path);
     for (const char* kept : {"beamwidth=30", "[logbook]\npath=/x/y.adi"})
