@@ -1,7 +1,9 @@
 // The loggers' datagrams: what the parsers take from real and hostile ones, and the listener
 // on a loopback port.
+#include "app/station.h"
 #include "station/feedlistener.h"
 #include "station/loggerfeeds.h"
+#include "support/gui_fixture.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -9,16 +11,12 @@
 #include <QUdpSocket>
 #include <QtEndian>
 #include <gtest/gtest.h>
-#include <ostream>
-
-static void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
 using namespace Qt::StringLiterals;
 using station::FeedParse;
+using testing_support::operator""_b;
 using Kind = station::FeedParse::Kind;
 
 // A WSJT-X Status as WSJT-X writes it. A null QByteArray goes out as WSJT-X's null utf8.
@@ -203,6 +201,64 @@ TEST(FeedListener, ReportsCallsThroughAFloodAndAPortItCannotShare) {
     sender.writeDatagram(contactInfo("Q1CD"), QHostAddress::LocalHost, port);
     ASSERT_TRUE(calls.wait(5000));
     EXPECT_EQ(calls.takeFirst().at(0).value<station::LoggerCall>().call, u"Q1CD"_s);
+}
+
+// The loggers' calls in the real widgets, as if typed, and none in the middle of a command.
+class FeedsInTheWindow : public testing_support::GuiTest {};
+
+TEST_F(FeedsInTheWindow, TheLoggersCallIsLookedUpAsIfTyped) {
+    show("JN45AB Q1ABC\r\nJN61AA Q1AXY\r\n"_b);
+    station::LoadedSettings loaded;
+    for (quint16* port : {&loaded.settings.feeds.n1mm, &loaded.settings.feeds.wsjtx}) {
+        QUdpSocket probe; // a free port: bound, then given up
+        ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
+        *port = probe.localPort();
+    }
+    const app::Station station(*program, loaded);
+    QUdpSocket logger;
+    const auto field = [this](const char* name) {
+        return widget<QLineEdit>(u"Form1", name)->text();
+    };
+    const auto send = [&](const QByteArray& datagram, bool wsjtx = false) {
+        const station::StationSettings::Feeds& feeds = station.settings().feeds;
+        logger.writeDatagram(datagram, QHostAddress::LocalHost, wsjtx ? feeds.wsjtx : feeds.n1mm);
+    };
+    const auto waitFor = [&](const QString& call, int tries = 500) {
+        for (int i = 0; i < tries && field("Text2") != call; ++i)
+            QTest::qWait(10);
+        return field("Text2");
+    };
+    const struct {
+        const char* what;
+        QByteArray datagram;
+        bool wsjtx;
+        QString call, locator, qtf;
+    } cases[] = {
+        {"N1MM lookup of a stored call", contactInfo("q1abc"), false, u"Q1ABC"_s, u"JN45AB"_s,
+         u"QTF:  305\u00b0"_s},
+        {"WSJT-X, an unknown call and a grid", status(2, "Q9ZZ", "jo60"), true, u"Q9ZZ"_s,
+         u"JO60"_s, u"QTF:  346\u00b0"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        send(c.datagram, c.wsjtx);
+        EXPECT_EQ(waitFor(c.call), c.call);
+        EXPECT_EQ(field("Text1"), c.locator);
+        EXPECT_EQ(widget<QLabel>(u"Form1", "Label3")->text(), c.qtf);
+    }
+
+    // While Check shows its boxes, calls wait; the latest goes in once it has finished.
+    dialogs.whileShown = [&] {
+        dialogs.whileShown = nullptr;
+        send(contactInfo("Q2AA"));
+        send(contactInfo("Q1AXY"));
+        EXPECT_EQ(waitFor(u"Q1AXY"_s, 30), u"Q1ABC"_s); // the log's call, looked up by Check
+    };
+    form(u"Form1").button(u"Command2").click();
+    box(u"Form3", u"Text1").setText(u"130507;1410;Q1ABC;1;59;001;59;001;;JN45AB;123;;N;N;"_s);
+    form(u"Form3").button(u"Command3").click();
+    EXPECT_EQ(field("Text2"), u"END..."_s);
+    EXPECT_EQ(waitFor(u"Q1AXY"_s), u"Q1AXY"_s);
 }
 
 } // namespace

@@ -1,15 +1,17 @@
 // The rotator: the azimuth sent for a bearing, `norvane turn` against Hamlib's dummy rotator,
 // and servers in trouble.
+#include "app/station.h"
 #include "cli/commands.h"
+#include "main/stationmenu.h"
 #include "station/rotator.h"
-#include "support/program_fixture.h"
+#include "support/gui_fixture.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QThread>
+#include <QUdpSocket>
 #include <cmath>
 #include <functional>
 
@@ -176,6 +178,80 @@ TEST_F(RotatorTest, AServerInTroubleIsNotReachableWithinTheTimeout) {
         EXPECT_EQ(errors, u"norvane: The rotator at 127.0.0.1:%1 %2\n"_s.arg(port).arg(c.reason));
         EXPECT_EQ(output, QString());
     }
+}
+
+// The main window's keys turn the antenna; trouble shows in its label, and keys go on.
+class AntennaKeys : public testing_support::GuiTest {
+protected:
+    std::unique_ptr<app::Station> station;
+    QString shown(const char* name) { return widget<QLabel>(u"Form1", name)->text(); }
+    void press(Qt::Key key) { QTest::keyClick(window(u"Form1"), key, Qt::AltModifier); }
+    void useRotator(quint16 port, bool follow = false) {
+        station::LoadedSettings loaded;
+        loaded.settings.rotator.host = u"127.0.0.1"_s;
+        loaded.settings.rotator.port = port;
+        loaded.settings.feeds.followRotator = follow;
+        loaded.settings.feeds.n1mm = follow ? freePort() : 0;
+        station = std::make_unique<app::Station>(*program, loaded);
+        launcher::addStationMenu(*view, *station, dir.path());
+    }
+    void TearDown() override {
+        station.reset();
+        GuiTest::TearDown();
+    }
+};
+
+TEST_F(AntennaKeys, TurnLongPathStopAndFollowTheLogger) {
+    DummyRotator dummy;
+    if (!dummy.found)
+        GTEST_SKIP() << "no rotctld: install libhamlib-utils, or name it in NORVANE_ROTCTLD";
+    show("JN71AB Q1ABC\r\nJN45AB Q1XYZ\r\n"_b);
+    useRotator(dummy.port, true);
+    QTest::keyClicks(widget<QLineEdit>(u"Form1", "Text2"), u"q1abc"_s); // QTF 268
+    const struct {
+        Qt::Key key;
+        int direction; // of the heading afterwards: -92 is nearer 0 than 268
+    } keys[] = {{Qt::Key_J, -1}, {Qt::Key_L, 1}, {Qt::Key_K, 0}};
+    for (const auto& k : keys) {
+        SCOPED_TRACE(k.key);
+        press(k.key);
+        QTest::qWait(300);
+        const double before = dummy.azimuth();
+        QTest::qWait(700);
+        const double moved = dummy.azimuth() - before;
+        if (k.direction == 0)
+            EXPECT_NEAR(moved, 0, 0.1);
+        else
+            EXPECT_GT(moved * k.direction, 1.0) << moved;
+    }
+    EXPECT_TRUE(shown("Antenna").startsWith(u"Antenna: "_s)) << shown("Antenna").toStdString();
+
+    // The logger's call stands for a second, then the antenna turns to it (305).
+    QUdpSocket logger;
+    logger.writeDatagram("<lookupinfo><call>Q1XYZ</call></lookupinfo>", QHostAddress::LocalHost,
+                         station->settings().feeds.n1mm);
+    QTest::qWait(1500);
+    const double before = dummy.azimuth();
+    QTest::qWait(700);
+    EXPECT_LT(dummy.azimuth() - before, -1.0);
+}
+
+TEST_F(AntennaKeys, ASilentRotatorIsNotReachableAndKeysGoOn) {
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    show("JN71AB Q1ABC\r\n"_b);
+    useRotator(silent.serverPort());
+    auto* call = widget<QLineEdit>(u"Form1", "Text2");
+    QTest::keyClicks(call, u"q1ab"_s);
+    press(Qt::Key_J);
+    QTest::keyClicks(call, u"c"_s); // answered at once, the rotator still silent
+    EXPECT_EQ(widget<QLineEdit>(u"Form1", "Text1")->text(), u"JN71AB"_s);
+    for (int i = 0; i < 300 && shown("Antenna") != u"Antenna: not reachable"_s; ++i)
+        QTest::qWait(10);
+    EXPECT_EQ(shown("Antenna"), u"Antenna: not reachable"_s);
+    EXPECT_TRUE(widget<QLabel>(u"Form1", "Antenna")
+                    ->toolTip()
+                    .contains(u"127.0.0.1:%1"_s.arg(silent.serverPort())));
 }
 
 } // namespace
