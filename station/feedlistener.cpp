@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QHostAddress>
 #include <QNetworkInterface>
+#include <QNetworkProxy>
 #include <QStringList>
 #include <QUdpSocket>
 
@@ -73,6 +74,7 @@ void FeedListener::close() {
 QString FeedListener::open(quint16 port, Format format, const QHostAddress& address) {
     const QString name = formatName(format != Format::Wsjtx, format != Format::N1mm);
     auto* socket = new QUdpSocket(this);
+    socket->setProxy(QNetworkProxy::NoProxy); // the loggers are on this network, never behind one
     const bool group = address.isMulticast();
     const QHostAddress any = address.protocol() == QAbstractSocket::IPv6Protocol
                                  ? QHostAddress(QHostAddress::AnyIPv6)

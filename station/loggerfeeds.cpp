@@ -95,12 +95,12 @@ QByteArray lowerCaseTagNames(QByteArrayView bytes) {
     return folded;
 }
 
-// A big-endian QDataStream over the datagram that never reads past its end.
+// A big-endian QDataStream over the datagram that never reads past its end. Schemas 2 and 3
+// (Qt 5.2's and 5.4's stream formats) write the fields read here alike.
 class WsjtxReader {
 public:
-    WsjtxReader(const QByteArray& bytes, QDataStream::Version version)
-        : m_size(bytes.size()), m_in(bytes) {
-        m_in.setVersion(version);
+    explicit WsjtxReader(const QByteArray& bytes) : m_size(bytes.size()), m_in(bytes) {
+        m_in.setVersion(QDataStream::Qt_5_4);
     }
 
     template <typename T> WsjtxReader& operator>>(T& value) {
@@ -108,34 +108,32 @@ public:
         return *this;
     }
 
-    // utf8: a quint32 length and that many bytes; 0xffffffff is a null string. A length past
-    // the end is refused before anything is allocated.
-    WsjtxReader& utf8(QString& text) {
-        quint32 length = 0;
-        m_in >> length;
-        if (!ok() || length == 0xffffffffu) {
-            text = QString();
-            return *this;
-        }
-        if (qint64(length) > m_size - m_in.device()->pos()) {
-            m_lengthPastEnd = true;
-            return *this;
-        }
-        QByteArray bytes(qsizetype(length), Qt::Uninitialized);
-        m_in.readRawData(bytes.data(), int(length));
-        text = QString::fromUtf8(bytes);
-        return *this;
-    }
-
-    WsjtxReader& skipUtf8() {
-        QString ignoredText;
-        return utf8(ignoredText);
-    }
+    WsjtxReader& utf8(QString& text) { return readUtf8(&text); }
+    WsjtxReader& skipUtf8() { return readUtf8(nullptr); }
 
     bool ok() const { return !m_lengthPastEnd && m_in.status() == QDataStream::Ok; }
     bool lengthPastEnd() const { return m_lengthPastEnd; }
 
 private:
+    // utf8: a quint32 length and that many bytes; 0xffffffff is a null string. A length past
+    // the end is refused before anything is allocated.
+    WsjtxReader& readUtf8(QString* text) {
+        quint32 length = 0;
+        m_in >> length;
+        if (!ok() || length == 0xffffffffu)
+            return *this;
+        if (qint64(length) > m_size - m_in.device()->pos()) {
+            m_lengthPastEnd = true;
+        } else if (!text) {
+            m_in.skipRawData(int(length));
+        } else {
+            QByteArray bytes(qsizetype(length), Qt::Uninitialized);
+            m_in.readRawData(bytes.data(), int(length));
+            *text = QString::fromUtf8(bytes);
+        }
+        return *this;
+    }
+
     qsizetype m_size;
     QDataStream m_in;
     bool m_lengthPastEnd = false;
@@ -171,8 +169,7 @@ FeedParse parseWsjtx(QByteArrayView datagram) {
         return malformed(u"larger than 64 KB"_s);
     const QByteArray bytes = QByteArray::fromRawData(datagram.data(), datagram.size());
 
-    // Schemas 2 and 3 (Qt 5.2's and 5.4's stream formats) write these fields alike.
-    WsjtxReader in(bytes, QDataStream::Qt_5_4);
+    WsjtxReader in(bytes);
     quint32 magic = 0, schema = 0, type = 0;
     in >> magic;
     if (!in.ok() || magic != kWsjtxMagic)

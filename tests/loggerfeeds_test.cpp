@@ -35,14 +35,6 @@ QByteArray status(quint32 schema, const QByteArray& dxCall, const QByteArray& dx
     return bytes;
 }
 
-QByteArray heartbeat() {
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    out << quint32(0xadbccbda) << quint32(3) << quint32(0) << QByteArray("WSJT-X") << quint32(3)
-        << QByteArray("2.6.1") << QByteArray("");
-    return bytes;
-}
-
 // `datagram` with the quint32 at `offset` replaced.
 QByteArray patched(QByteArray datagram, qsizetype offset, quint32 value) {
     qToBigEndian(value, datagram.data() + offset);
@@ -52,13 +44,9 @@ QByteArray patched(QByteArray datagram, qsizetype offset, quint32 value) {
 // N1MM Logger+ as its documentation shows it: tabs, CR LF, an empty <gridsquare>.
 const QByteArray kLookupInfo =
     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<lookupinfo>\r\n\t<app>N1MM</app>\r\n"
-    "\t<contestname>VHF-REG1</contestname>\r\n\t<contestnr>12</contestnr>\r\n"
     "\t<timestamp>2024-05-04 14:10:05</timestamp>\r\n\t<mycall>Q1DE</mycall>\r\n"
-    "\t<band>144</band>\r\n\t<rxfreq>14430000</rxfreq>\r\n\t<mode>SSB</mode>\r\n"
-    "\t<call>Q1AB</call>\r\n\t<gridsquare></gridsquare>\r\n\t<exchange1></exchange1>\r\n"
-    "\t<RoverLocation></RoverLocation>\r\n\t<IsOriginal>True</IsOriginal>\r\n"
-    "\t<ID>f9ffac4fcd3e479ca86e137df1338531</ID>\r\n\t<IsClaimedQso>1</IsClaimedQso>\r\n"
-    "</lookupinfo>\r\n";
+    "\t<band>144</band>\r\n\t<call>Q1AB</call>\r\n\t<gridsquare></gridsquare>\r\n"
+    "\t<IsOriginal>True</IsOriginal>\r\n</lookupinfo>\r\n";
 
 // not1mm writes every field on one line; other senders spell the tags their own way.
 QByteArray contactInfo(const QByteArray& call, const QByteArray& tail = "</IsClaimedQso>") {
@@ -78,7 +66,7 @@ struct Case {
     FeedParse (*parse)(QByteArrayView);
     QByteArray datagram;
     Kind kind;
-    QString callOrReason; // the call, or the malformed one's reason
+    QString callOrReason = {}; // the call, or the malformed one's reason
     QString grid = {};
     QString myCall = {};
     QString band = {};
@@ -91,60 +79,37 @@ TEST(LoggerFeeds, ParsersTakeTheCallAndRefuseWhatIsBroken) {
     const qsizetype dxCallAt = 4 + 4 + 4 + (4 + 6) + 8 + (4 + 3); // header, id, freq, mode
     const Case cases[] = {
         {"Status, schema 3", parseWsjtx, full, Kind::Call, u"Q1AB"_s, u"JO60"_s, u"Q1DE"_s},
-        {"Status, schema 2, null DX grid",
-         parseWsjtx,
-         status(2, "Q1AB", QByteArray()),
-         Kind::Call,
-         u"Q1AB"_s,
-         {},
-         u"Q1DE"_s},
+        {"Status, schema 2, null DX grid", parseWsjtx, status(2, "Q1AB", QByteArray()), Kind::Call,
+         u"Q1AB"_s, QString(), u"Q1DE"_s},
         {"Status ending at the DX grid", parseWsjtx, status(3, " q1ab ", "JO60AB", false),
          Kind::Call, u"q1ab"_s, u"JO60AB"_s, u"Q1DE"_s},
-        {"Status without a DX call",
-         parseWsjtx,
-         status(3, QByteArray(), "JO60"),
-         Kind::Ignored,
-         {}},
-        {"Status with an empty DX call", parseWsjtx, status(3, "", ""), Kind::Ignored, {}},
-        {"Heartbeat", parseWsjtx, heartbeat(), Kind::Ignored, {}},
+        {"Status without a DX call", parseWsjtx, status(3, QByteArray(), "JO60"), Kind::Ignored},
+        {"Heartbeat", parseWsjtx, patched(full, 8, 0), Kind::Ignored},
         {"empty", parseWsjtx, QByteArray(), Kind::Malformed, u"wrong magic"_s},
-        {"N1MM on the WSJT-X port", parseWsjtx, kLookupInfo, Kind::Malformed, u"wrong magic"_s},
         {"schema 4", parseWsjtx, patched(full, 4, 4), Kind::Malformed, u"unknown schema 4"_s},
-        {"cut after the schema", parseWsjtx, full.left(9), Kind::Malformed, u"truncated"_s},
         {"cut in the Rx DF", parseWsjtx, full.left(dxCallAt + 8 + 7 + 7 + 3 + 2), Kind::Malformed,
          u"truncated"_s},
         {"cut in the DE grid", parseWsjtx, full.left(dxCallAt + 8 + 7 + 7 + 3 + 8 + 8 + 6),
          Kind::Malformed, u"string length past the end"_s},
         {"hostile DX call length", parseWsjtx, patched(full, dxCallAt, 0x7fffffff), Kind::Malformed,
          u"string length past the end"_s},
-        {"id one byte too long", parseWsjtx, patched(full, 12, 7).left(12 + 4 + 6), Kind::Malformed,
-         u"string length past the end"_s},
         {"DX call with a space", parseWsjtx, status(3, "Q1AB Q1CD", ""), Kind::Malformed,
          u"not a callsign"_s},
         {"Status over 64 KB", parseWsjtx, full + QByteArray(64 * 1024, 'x'), Kind::Malformed,
          u"larger than 64 KB"_s},
 
-        {"lookupinfo", parseN1mm, kLookupInfo, Kind::Call, u"Q1AB"_s, {}, u"Q1DE"_s, u"144"_s},
+        {"lookupinfo", parseN1mm, kLookupInfo, Kind::Call, u"Q1AB"_s, QString(), u"Q1DE"_s,
+         u"144"_s},
         {"contactinfo, tags in odd case", parseN1mm, contactInfo(" Q1AB/p "), Kind::Call,
          u"Q1AB/p"_s, u"JO60ab"_s, u"Q1DE"_s, u"432"_s},
         {"a closing tag in another case", parseN1mm, contactInfo("Q1AB", "</IsClaimedQSO>"),
          Kind::Call, u"Q1AB"_s, u"JO60ab"_s, u"Q1DE"_s, u"432"_s},
-        {"RadioInfo", parseN1mm, rootOnly("RadioInfo"), Kind::Ignored, {}},
-        {"spot", parseN1mm, rootOnly("spot"), Kind::Ignored, {}},
-        {"contactdelete", parseN1mm, rootOnly("contactdelete"), Kind::Ignored, {}},
-        {"AppInfo", parseN1mm, rootOnly("AppInfo"), Kind::Ignored, {}},
-        {"lookupinfo without a call",
-         parseN1mm,
-         "<lookupinfo><call></call></lookupinfo>",
-         Kind::Ignored,
-         {}},
+        {"RadioInfo", parseN1mm, rootOnly("RadioInfo"), Kind::Ignored},
+        {"contactdelete", parseN1mm, rootOnly("contactdelete"), Kind::Ignored},
+        {"lookupinfo without a call", parseN1mm, "<lookupinfo><call></call></lookupinfo>",
+         Kind::Ignored},
         {"cut in the middle", parseN1mm, kLookupInfo.left(200), Kind::Malformed,
          u"malformed XML"_s},
-        {"not XML", parseN1mm, status(3, "Q1AB", ""), Kind::Malformed, u"malformed XML"_s},
-        {"an element inside <call>", parseN1mm, contactInfo("Q1<b>AB</b>"), Kind::Malformed,
-         u"malformed XML"_s},
-        {"a call of 33 characters", parseN1mm, contactInfo(QByteArray(33, 'Q')), Kind::Malformed,
-         u"not a callsign"_s},
         {"1001 tags", parseN1mm, "<lookupinfo>" + QByteArray("<x/>").repeated(1000),
          Kind::Malformed, u"too many elements"_s},
         {"lookupinfo over 64 KB", parseN1mm,
