@@ -15,7 +15,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Show this help and the data folder."_s);
     const QCommandLineOption version({u"v"_s, u"version"_s}, u"Show the version."_s);
     const QCommandLineOption dir(u"dir"_s, u"Keep norvane.txt and myloc.txt in DIR."_s, u"DIR"_s);
-    parser.addOptions({help, version, dir});
+    const QCommandLineOption format(
+        u"format"_s, u"With import: the lists are FORMAT (see below)."_s, u"FORMAT"_s);
+    parser.addOptions({help, version, dir, format});
     parser.addPositionalArgument(u"command"_s, u"A command to run without a window (below)."_s,
                                  u"[command argument...]"_s);
 
@@ -30,8 +32,15 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         return {CommandLine::Action::Help, parser.value(dir), parser.helpText(), {}};
     if (parser.isSet(version))
         return {CommandLine::Action::Version, {}, {}, {}};
-    if (!parser.positionalArguments().isEmpty())
-        return {CommandLine::Action::Command, parser.value(dir), {}, parser.positionalArguments()};
+    QStringList command = parser.positionalArguments();
+    if (parser.isSet(format)) {
+        // The import command reads it among its own arguments.
+        if (command.value(0) != u"import"_s)
+            return error(u"'--format' is for the import command."_s);
+        command << u"--format"_s << parser.value(format);
+    }
+    if (!command.isEmpty())
+        return {CommandLine::Action::Command, parser.value(dir), {}, command};
     return {CommandLine::Action::Start, parser.value(dir), {}, {}};
 }
 

@@ -8,6 +8,9 @@
 #include "ui/qt/qtdialogs.h"
 
 #include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QFileDialog>
 #include <QIcon>
 #include <QStandardPaths>
 #include <QTextStream>
@@ -16,6 +19,55 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The file dialogs of the main window's list commands: one name filter per format.
+class ListDialogs {
+public:
+    ListDialogs() {
+        for (const edilog::ListFormatInfo& info : edilog::kListFormats)
+            filters_.append(info.title.toString() + u" ("_s + info.patterns.toString() + u')');
+    }
+
+    // With the first filter, each file's content tells its format; the others name it.
+    void importLists(QWidget* parent, app::Program& program) const {
+        QString filter;
+        const QStringList paths = QFileDialog::getOpenFileNames(
+            parent, u"Import station list"_s, QDir::homePath(),
+            (QStringList{u"Any station list (*)"_s} + filters_).join(u";;"_s), &filter);
+        if (!paths.isEmpty())
+            program.lists().importFiles(paths, formatOf(filter));
+    }
+
+    void exportList(QWidget* parent, app::Program& program) const {
+        QFileDialog dialog(parent, u"Export station list"_s, QDir::homePath());
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilters(filters_);
+        const auto suggestName = [&](const QString& filter) {
+            if (const auto format = formatOf(filter))
+                dialog.selectFile(edilog::ListFormatOf(*format).fileName.toString());
+        };
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, suggestName);
+        suggestName(filters_.first());
+        const std::optional<edilog::ListFormat> format = dialog.exec() == QDialog::Accepted
+                                                             ? formatOf(dialog.selectedNameFilter())
+                                                             : std::nullopt;
+        if (!format)
+            return;
+        const QString path = dialog.selectedFiles().value(0);
+        if (const auto list = program.lists().exportList(*format, QDate::currentDate(), path))
+            program.forms().messageBox(
+                app::exportedText(*list, path) +
+                (list->leftOut > 0 ? u"\r\n"_s + app::leftOutText(*list) : QString()));
+    }
+
+private:
+    std::optional<edilog::ListFormat> formatOf(const QString& filter) const {
+        const qsizetype i = filters_.indexOf(filter);
+        return i < 0 ? std::nullopt : std::optional(edilog::kListFormats[size_t(i)].format);
+    }
+
+    QStringList filters_;
+};
 
 app::DataFolder chooseDataFolder(const QString& givenFolder) {
     return app::chooseDataFolder(
@@ -57,6 +109,8 @@ int main(int argc, char* argv[]) {
                 err << "norvane: " << *error << '\n';
                 return 2;
             }
+            if (commandLine.command.first() == u"export"_s)
+                launcher::binaryStandardOutput(); // the list's bytes, CR LF and all
             return cli::runCommand(commandLine.command.first(), commandLine.command.mid(1),
                                    folder.path, out, err);
         }
@@ -96,6 +150,17 @@ int main(int argc, char* argv[]) {
     ui::qt::FormsView view(program.forms(), icon, [] { QCoreApplication::exit(0); });
     view.acceptFiles(u"Form3", u"Text1",
                      [&program](const QStringList& paths) { return program.logFilesText(paths); });
+    const ListDialogs lists;
+    view.addMenuAction(u"Form1", {[] { return u"Import station list\u2026"_s; },
+                                  {},
+                                  {},
+                                  {},
+                                  [&] { lists.importLists(view.window(u"Form1"), program); }});
+    view.addMenuAction(u"Form1", {[] { return u"Export station list\u2026"_s; },
+                                  {},
+                                  {},
+                                  {},
+                                  [&] { lists.exportList(view.window(u"Form1"), program); }});
     program.start();
     if (program.ended())
         return 0;
