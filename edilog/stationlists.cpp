@@ -291,25 +291,34 @@ StationList ReadStationList(QByteArrayView bytes, ListFormat format) {
 
 ExportedList WriteStationList(QByteArrayView database, ListFormat format, QDate today) {
     struct Record {
+        quint64 head; // the call's first eight bytes, big-endian: most comparisons end here
         QByteArrayView call;
         QByteArrayView locator;
     };
     std::vector<Record> records;
+    records.reserve(size_t(database.size() / 8)); // no record is shorter; unused pages cost nothing
     ExportedList list;
     stationdb::forEachLine(database, [&](QByteArrayView line) {
         if (line.isEmpty())
             return;
         const qsizetype space = line.indexOf(' ');
-        const Record record{space < 0 ? QByteArrayView() : line.sliced(space + 1),
-                            line.first(space < 0 ? line.size() : space)};
-        if (isWritableCall(record.call, format) && bearing::IsMaidenheadLocator(record.locator))
-            records.push_back(record);
-        else
+        const QByteArrayView call = space < 0 ? QByteArrayView() : line.sliced(space + 1);
+        const QByteArrayView locator = line.first(space < 0 ? line.size() : space);
+        if (!isWritableCall(call, format) || !bearing::IsMaidenheadLocator(locator)) {
             ++list.leftOut;
+            return;
+        }
+        quint64 head = 0;
+        for (qsizetype i = 0; i < 8; ++i)
+            head = head << 8 | (i < call.size() ? uchar(call[i]) : 0);
+        records.push_back({head, call, locator});
     });
-    // Stable: of a call's records, the last in the file is the newest.
-    std::stable_sort(records.begin(), records.end(),
-                     [](const Record& a, const Record& b) { return a.call < b.call; });
+    // A call's records in file order, whose last is the newest: the views point into the file.
+    std::sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
+        if (a.head != b.head)
+            return a.head < b.head;
+        return a.call != b.call ? a.call < b.call : a.call.data() < b.call.data();
+    });
 
     const ListFormatInfo& info = ListFormatOf(format);
     const QByteArrayView lineEnd = info.crLf ? QByteArrayView("\r\n") : QByteArrayView("\n");
@@ -321,7 +330,8 @@ ExportedList WriteStationList(QByteArrayView database, ListFormat format, QDate 
     else if (format == ListFormat::Csv)
         out.append("Call,Locator").append(lineEnd);
     for (size_t i = 0; i < records.size(); ++i) {
-        if (i + 1 < records.size() && records[i + 1].call == records[i].call)
+        if (i + 1 < records.size() && records[i + 1].head == records[i].head &&
+            records[i + 1].call == records[i].call)
             continue;
         const QByteArrayView call = records[i].call;
         out.append(call);
