@@ -298,6 +298,9 @@ StoredCalls::StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wa
     for (const QByteArrayView call : wanted)
         mayBeWanted[cheapHash(call)] = true;
     const QSet<QByteArrayView> asked(wanted.begin(), wanted.end());
+    // Room for every call asked about, stored or added: no set grows a step at a time.
+    calls_.reserve(wanted.size());
+    added_.reserve(wanted.size());
     forEachCall(working, [&](QByteArrayView call) {
         if (!mayBeWanted[cheapHash(call)])
             return;
