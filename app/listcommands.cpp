@@ -9,17 +9,6 @@ using namespace Qt::StringLiterals;
 
 namespace app {
 
-namespace {
-
-QString formatNames() {
-    QStringList names;
-    for (const edilog::ListFormatInfo& info : edilog::kListFormats)
-        names.append(info.name.toString());
-    return names.join(u", "_s);
-}
-
-} // namespace
-
 void ListCommands::importFiles(const QStringList& paths, std::optional<edilog::ListFormat> format) {
     std::vector<edilog::QsoRecord> stations;
     qsizetype skipped = 0;
@@ -38,7 +27,7 @@ void ListCommands::importFiles(const QStringList& paths, std::optional<edilog::L
         if (!listFormat) {
             forms_.messageBox(u"Cannot tell which kind of list "_s +
                               QDir::toNativeSeparators(path) + u" is: name its format ("_s +
-                              formatNames() + u")."_s);
+                              edilog::ListFormatNames() + u")."_s);
             return;
         }
         edilog::StationList list = edilog::ReadStationList(file.bytes, *listFormat);

@@ -60,7 +60,7 @@ int runListCommand(const QString& command, QStringList arguments, const QString&
         return format.has_value();
     };
     const auto usage = [&](const char* text) {
-        err << "norvane: " << text << " (FORMAT: call3, n1mm, cw, csl or csv)\n";
+        err << "norvane: " << text << " (FORMAT: " << edilog::ListFormatNames() << ")\n";
         return kFailed;
     };
     if (const qsizetype option = arguments.indexOf(u"--format"_s); import && option >= 0) {

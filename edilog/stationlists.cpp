@@ -3,8 +3,10 @@
 #include "bearing/locator.h"
 #include "stationdb/records.h"
 
+#include <QStringList>
 #include <QVarLengthArray>
 #include <algorithm>
+#include <initializer_list>
 #include <utility>
 
 namespace edilog {
@@ -168,7 +170,7 @@ public:
             if (line.startsWith("ZZZZ"))
                 return false; // WSJT-X's end mark, followed by nothing that counts
             if (!line.startsWith("//"))
-                take(splitFields(line, ','));
+                add(splitFields(line, ','));
             break;
         case ListFormat::N1mm:
             if (startsWithNoCase(line, "!!order!!")) {
@@ -180,18 +182,18 @@ public:
                 else
                     columns_ = {0, -1, separator}; // no locators in this list
             } else if (!line.startsWith('#') && !line.startsWith("!!")) {
-                take(splitFields(line, columns_.separator));
+                add(splitFields(line, columns_.separator));
             }
             break;
         case ListFormat::Cw:
             if (!line.startsWith('#'))
-                take(splitWords(line));
+                add(splitWords(line));
             break;
         case ListFormat::Csl: {
             const Fields fields = splitFields(line, ',');
             // Minos passes over lines that do not begin with a call: comments, the title.
             if (startsWithLetterOrDigit(fields.front()))
-                take(fields);
+                add(fields);
             break;
         }
         case ListFormat::Csv: {
@@ -206,17 +208,18 @@ public:
                     break;
                 }
             }
-            take(fields);
+            add(fields);
             break;
         }
         }
         return true;
     }
 
-    StationList take() { return std::move(list_); }
+    StationList result() { return std::move(list_); }
 
 private:
-    void take(const Fields& fields) {
+    // A station line: its station, or one more skipped.
+    void add(const Fields& fields) {
         const auto at = [&](qsizetype i) {
             return i >= 0 && i < fields.size() ? fields[i] : QByteArrayView();
         };
@@ -248,6 +251,13 @@ std::optional<ListFormat> ListFormatNamed(QStringView name) {
         if (info.name == name)
             return info.format;
     return std::nullopt;
+}
+
+QString ListFormatNames() {
+    QStringList names;
+    for (const ListFormatInfo& info : kListFormats)
+        names.append(info.name.toString());
+    return names.join(QStringLiteral(", "));
 }
 
 std::optional<ListFormat> RecogniseListFormat(QByteArrayView bytes, QStringView fileName) {
@@ -286,7 +296,7 @@ std::optional<ListFormat> RecogniseListFormat(QByteArrayView bytes, QStringView 
 StationList ReadStationList(QByteArrayView bytes, ListFormat format) {
     ListReader reader(format);
     forEachListLine(bytes, [&](QByteArrayView line) { return reader.read(line); });
-    return reader.take();
+    return reader.result();
 }
 
 ExportedList WriteStationList(QByteArrayView database, ListFormat format, QDate today) {

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDate>
+#include <QString>
 #include <QStringView>
 #include <array>
 #include <optional>
@@ -37,6 +38,8 @@ inline constexpr std::array<ListFormatInfo, 5> kListFormats{{
 
 const ListFormatInfo& ListFormatOf(ListFormat format);
 std::optional<ListFormat> ListFormatNamed(QStringView name);
+// "call3, n1mm, cw, csl, csv"
+QString ListFormatNames();
 
 // The format a list's content shows: "!!Order!!" is N1MM's, "//" comments are WSJT-X's, a
 // call, a locator and an eight-digit date in columns are Tucnak's, a "Call,Locator" header a

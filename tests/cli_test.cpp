@@ -159,7 +159,7 @@ TEST_F(CommandLineTest, ListsOfOtherProgramsComeAndGo) {
          "Q1ABC,JN45AB\r\n",
          2,
          {},
-         u"norvane: --format takes a format (FORMAT: call3, n1mm, cw, csl or csv)\n"_s,
+         u"norvane: --format takes a format (FORMAT: call3, n1mm, cw, csl, csv)\n"_s,
          unchanged},
         {"export to standard output, a record left out",
          {u"export"_s, u"n1mm"_s},
