@@ -21,8 +21,9 @@ std::vector<ui::FormDefinition> definitions() {
 } // namespace
 
 Program::Program(const QString& dataDirectory, ui::Dialogs& dialogs, stationdb::FileIo* io)
-    : db_(dataDirectory, io ? *io : diskIo_), forms_(definitions(), dialogs),
-      mainWindow_(db_), logWindow_(db_, [this] { return mainWindow_.recordCount(); }) {
+    : io_(io ? *io : diskIo_), db_(dataDirectory, io_), forms_(definitions(), dialogs),
+      mainWindow_(db_), logWindow_(db_, [this] { return mainWindow_.recordCount(); }),
+      lists_(db_, io_, forms_) {
     forms_.setBinder(u"Form1", [this](ui::Form& form) { mainWindow_.bind(form); });
     forms_.setBinder(u"Form2", bearing::bindBearingWindow);
     forms_.setBinder(u"Form3", [this](ui::Form& form) { logWindow_.bind(form); });

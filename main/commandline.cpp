@@ -25,7 +25,9 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         u"Follow the call typed in N1MM Logger+ (n1mm, port 12060 unless given) or WSJT-X "
         u"(wsjtx, port 2237) for this run; may be given twice."_s,
         u"LOGGER[:PORT]"_s);
-    parser.addOptions({help, version, dir, rotator, listen});
+    const QCommandLineOption format(
+        u"format"_s, u"With import: the lists are FORMAT (see below)."_s, u"FORMAT"_s);
+    parser.addOptions({help, version, dir, rotator, listen, format});
     parser.addPositionalArgument(u"command"_s,
                                  u"A command to run without a window (below), after the options."_s,
                                  u"[command argument...]"_s);
@@ -56,6 +58,12 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     } else if (!parser.positionalArguments().isEmpty()) {
         line.action = CommandLine::Action::Command;
         line.command = parser.positionalArguments();
+    }
+    if (parser.isSet(format)) {
+        // The import command reads it among its own arguments.
+        if (line.command.value(0) != u"import"_s)
+            return CommandLine::failure(u"'--format' is for the import command."_s);
+        line.command << u"--format"_s << parser.value(format);
     }
     return line;
 }

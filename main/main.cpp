@@ -1,11 +1,10 @@
-// Starts Norvane: norvane [--dir DIR] [--rotator HOST[:PORT]] [COMMAND ARGUMENT...],
-// norvane --help, --version
+// Starts Norvane: norvane [OPTION...] [COMMAND ARGUMENT...], norvane --help, --version
 #include "app/datafolder.h"
 #include "app/program.h"
 #include "cli/commands.h"
 #include "main/commandline.h"
 #include "main/console.h"
-#include "main/stationmenu.h"
+#include "main/mainmenu.h"
 #include "ui/qt/formsview.h"
 #include "ui/qt/qtdialogs.h"
 
@@ -57,6 +56,8 @@ int main(int argc, char* argv[]) {
                 err << "norvane: " << *error << '\n';
                 return 2;
             }
+            if (commandLine.command.first() == u"export"_s)
+                launcher::binaryStandardOutput(); // the list's bytes, CR LF and all
             return cli::runCommand(commandLine.command.first(), commandLine.command.mid(1),
                                    folder.path, out, err, commandLine.rotator);
         }
@@ -100,6 +101,7 @@ int main(int argc, char* argv[]) {
     station::applyOptions(settings.settings, commandLine.rotator, commandLine.listen);
     app::Station station(program, std::move(settings));
     launcher::addStationMenu(view, station, folder.path);
+    launcher::addListMenu(view, program);
     program.start();
     if (program.ended())
         return 0;

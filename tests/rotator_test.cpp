@@ -2,7 +2,7 @@
 // and servers in trouble.
 #include "app/station.h"
 #include "cli/commands.h"
-#include "main/stationmenu.h"
+#include "main/mainmenu.h"
 #include "station/rotator.h"
 #include "support/gui_fixture.h"
 

@@ -1,11 +1,15 @@
-#include "stationmenu.h"
+#include "mainmenu.h"
 
+#include "app/program.h"
 #include "station/rotator.h"
 
 #include <QCheckBox>
+#include <QDate>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,6 +23,55 @@ using namespace Qt::StringLiterals;
 namespace launcher {
 
 namespace {
+
+// The file dialogs of the main window's list commands: one name filter per format.
+class ListDialogs {
+public:
+    ListDialogs() {
+        for (const edilog::ListFormatInfo& info : edilog::kListFormats)
+            filters_.append(info.title.toString() + u" ("_s + info.patterns.toString() + u')');
+    }
+
+    // With the first filter, each file's content tells its format; the others name it.
+    void importLists(QWidget* parent, app::Program& program) const {
+        QString filter;
+        const QStringList paths = QFileDialog::getOpenFileNames(
+            parent, u"Import station list"_s, QDir::homePath(),
+            (QStringList{u"Any station list (*)"_s} + filters_).join(u";;"_s), &filter);
+        if (!paths.isEmpty())
+            program.lists().importFiles(paths, formatOf(filter));
+    }
+
+    void exportList(QWidget* parent, app::Program& program) const {
+        QFileDialog dialog(parent, u"Export station list"_s, QDir::homePath());
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilters(filters_);
+        const auto suggestName = [&](const QString& filter) {
+            if (const auto format = formatOf(filter))
+                dialog.selectFile(edilog::ListFormatOf(*format).fileName.toString());
+        };
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, suggestName);
+        suggestName(filters_.first());
+        const std::optional<edilog::ListFormat> format = dialog.exec() == QDialog::Accepted
+                                                             ? formatOf(dialog.selectedNameFilter())
+                                                             : std::nullopt;
+        if (!format)
+            return;
+        const QString path = dialog.selectedFiles().value(0);
+        if (const auto list = program.lists().exportList(*format, QDate::currentDate(), path))
+            program.forms().messageBox(
+                app::exportedText(*list, path) +
+                (list->leftOut > 0 ? u"\r\n"_s + app::leftOutText(*list) : QString()));
+    }
+
+private:
+    std::optional<edilog::ListFormat> formatOf(const QString& filter) const {
+        const qsizetype i = filters_.indexOf(filter);
+        return i < 0 ? std::nullopt : std::optional(edilog::kListFormats[size_t(i)].format);
+    }
+
+    QStringList filters_;
+};
 
 QSpinBox* portBox(int port, int lowest, const QString& zeroText) {
     auto* box = new QSpinBox;
@@ -147,6 +200,24 @@ void addStationMenu(ui::qt::FormsView& view, app::Station& station, const QStrin
                             else
                                 station.apply(*saved);
                         }});
+}
+
+void addListMenu(ui::qt::FormsView& view, app::Program& program) {
+    const auto lists = std::make_shared<const ListDialogs>();
+    view.addMenuAction(u"Form1", {[] { return u"Import station list\u2026"_s; },
+                                  {},
+                                  nullptr,
+                                  nullptr,
+                                  [lists, &view, &program] {
+                                      lists->importLists(view.window(u"Form1"), program);
+                                  }});
+    view.addMenuAction(u"Form1", {[] { return u"Export station list\u2026"_s; },
+                                  {},
+                                  nullptr,
+                                  nullptr,
+                                  [lists, &view, &program] {
+                                      lists->exportList(view.window(u"Form1"), program);
+                                  }});
 }
 
 } // namespace launcher
