@@ -4,6 +4,7 @@
 #include "cli/turn.h"
 #include "edilog/logfile.h"
 #include "edilog/stationlists.h"
+#include "messages.h"
 #include "ui/text.h"
 
 #include <QDate>
@@ -18,18 +19,6 @@ namespace cli {
 namespace {
 
 enum Status { kDone = 0, kDisagreements = 1, kFailed = 2 };
-
-// Message boxes become output. Nothing asks: the program starts without asking for the own
-// locator, the only question it has.
-class CollectedMessages final : public ui::Dialogs {
-public:
-    QString inputBox(const QString&, const QString&, const QString&, QPoint) override { return {}; }
-    void messageBox(const QString& text) override { messages_.append(text); }
-    QStringList take() { return std::exchange(messages_, {}); }
-
-private:
-    QStringList messages_;
-};
 
 // A message's lines, one output line each.
 void print(QTextStream& stream, const QString& text) {

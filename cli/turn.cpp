@@ -1,6 +1,8 @@
 #include "turn.h"
 
 #include "app/program.h"
+#include "bearing/locator.h"
+#include "messages.h"
 #include "station/rotator.h"
 #include "ui/text.h"
 
@@ -18,14 +20,10 @@ namespace {
 constexpr int kDone = 0;
 constexpr int kFailed = 2;
 
-// Nothing asks (no own locator is asked for); a message box becomes the error line.
-class MessagesKept final : public ui::Dialogs {
-public:
-    QString inputBox(const QString&, const QString&, const QString&, QPoint) override { return {}; }
-    void messageBox(const QString& text) override { messages.append(text); }
-    QString oneLine() const { return messages.join(u' ').replace(ui::kCrLf, u" "_s).trimmed(); }
-    QStringList messages;
-};
+// The message boxes shown so far as one error line; empty when there were none.
+QString oneLine(CollectedMessages& dialogs) {
+    return dialogs.take().join(u' ').replace(ui::kCrLf, u" "_s).trimmed();
+}
 
 // Two letters, two digits, maybe two more letters: what is typed is a locator, not a call.
 bool locatorShaped(const QString& text) {
@@ -34,12 +32,9 @@ bool locatorShaped(const QString& text) {
     return shape.match(text).hasMatch();
 }
 
-// Fields A to R, squares 0 to 9, subsquares A to X. The bearing window computes a bearing for
-// ZZ99 too, but no antenna should turn to it.
+// The bearing window computes a bearing for ZZ99 too, but no antenna should turn to it.
 bool isLocator(const QString& text) {
-    static const QRegularExpression locator(u"^[A-R]{2}[0-9]{2}([A-X]{2})?$"_s,
-                                            QRegularExpression::CaseInsensitiveOption);
-    return locator.match(text).hasMatch();
+    return bearing::IsMaidenheadLocator(text.toLatin1());
 }
 
 struct Aim {
@@ -51,12 +46,12 @@ struct Aim {
 // The bearing the main window shows for `target` (its QTF), as the operator would get it by
 // typing the call into the call field, or the locator into the locator field.
 Aim aimAt(const QString& target, bool longPath, double offset, const QString& dataDirectory) {
-    MessagesKept dialogs;
+    CollectedMessages dialogs;
     app::Program program(dataDirectory, dialogs);
     program.start(false);
     const auto failed = [](const QString& why) { return Aim{0, {}, why}; };
-    if (!dialogs.messages.isEmpty())
-        return failed(dialogs.oneLine()); // the database cannot be read
+    if (const QString problem = oneLine(dialogs); !problem.isEmpty())
+        return failed(problem); // the database cannot be read
     stationdb::StationDb& db = program.db();
     const QString ownFile = QDir::toNativeSeparators(db.ownLocatorPath());
     if (!db.ownLocatorExists())
@@ -70,8 +65,8 @@ Aim aimAt(const QString& target, bool longPath, double offset, const QString& da
     ui::Form& main = forms.form(u"Form1");
     const bool byLocator = locatorShaped(target);
     main.textBox(byLocator ? u"Text1" : u"Text2").setText(target);
-    if (!dialogs.messages.isEmpty())
-        return failed(dialogs.oneLine());
+    if (const QString problem = oneLine(dialogs); !problem.isEmpty())
+        return failed(problem);
     const QString locator = main.textBox(u"Text1").text();
     const QString call = byLocator ? QString() : main.textBox(u"Text2").text();
     if (locator.isEmpty()) { // the call field found no single station
