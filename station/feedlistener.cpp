@@ -35,18 +35,18 @@ FeedListener::~FeedListener() = default;
 
 QString FeedListener::listen(const Config& config) {
     close();
-    m_counts = {};
-    m_lastWsjtx.reset();
+    counts_ = {};
+    lastWsjtx_.reset();
     if (config.n1mmPort == 0 && config.wsjtxPort == 0)
-        return m_problem;
+        return problem_;
 
     const QHostAddress address(config.address.trimmed());
     if (address.isNull()) {
-        m_problem =
+        problem_ =
             u"Cannot listen for the loggers: \"%1\" is not an IP address"_s.arg(config.address);
-        return m_problem;
+        return problem_;
     }
-    m_buffer.resize(kMaxDatagramSize + 1); // one byte more tells a larger datagram
+    buffer_.resize(kMaxDatagramSize + 1); // one byte more tells a larger datagram
     QStringList problems;
     if (config.n1mmPort == config.wsjtxPort) {
         problems << open(config.n1mmPort, Format::Either, address);
@@ -57,18 +57,18 @@ QString FeedListener::listen(const Config& config) {
             problems << open(config.wsjtxPort, Format::Wsjtx, address);
     }
     problems.removeAll(QString());
-    m_problem = problems.join(u'\n');
-    return m_problem;
+    problem_ = problems.join(u'\n');
+    return problem_;
 }
 
 void FeedListener::close() {
-    for (const Port& port : m_ports) {
+    for (const Port& port : ports_) {
         port.socket->disconnect(this);
         port.socket->close();
         port.socket->deleteLater(); // close() may come from a slot called by its readyRead
     }
-    m_ports.clear();
-    m_problem.clear();
+    ports_.clear();
+    problem_.clear();
 }
 
 QString FeedListener::open(quint16 port, Format format, const QHostAddress& address) {
@@ -90,7 +90,7 @@ QString FeedListener::open(quint16 port, Format format, const QHostAddress& addr
     connect(socket, &QUdpSocket::readyRead, this, [this, socket, format] {
         readPending(Port{socket, format});
     });
-    m_ports.push_back({socket, format});
+    ports_.push_back({socket, format});
     if (!group)
         return {};
 
@@ -121,24 +121,24 @@ void FeedListener::readPending(const Port& port) {
     for (int n = 0; n < kDatagramsPerTurn && !turn.hasExpired(kMillisecondsPerTurn) &&
                     port.socket->hasPendingDatagrams();
          ++n) {
-        const qint64 size = port.socket->readDatagram(m_buffer.data(), m_buffer.size());
+        const qint64 size = port.socket->readDatagram(buffer_.data(), buffer_.size());
         if (size < 0)
             break;
-        FeedParse parsed = parse(port.format, QByteArrayView(m_buffer.constData(), size));
+        FeedParse parsed = parse(port.format, QByteArrayView(buffer_.constData(), size));
         switch (parsed.kind) {
         case FeedParse::Kind::Ignored:
-            ++m_counts.ignored;
+            ++counts_.ignored;
             break;
         case FeedParse::Kind::Malformed:
-            ++m_counts.malformed;
-            m_counts.lastMalformed = parsed.reason;
+            ++counts_.malformed;
+            counts_.lastMalformed = parsed.reason;
             break;
         case FeedParse::Kind::Call:
-            ++m_counts.calls;
+            ++counts_.calls;
             if (parsed.call.source == LoggerCall::Source::Wsjtx) {
-                if (m_lastWsjtx && sameCall(*m_lastWsjtx, parsed.call))
+                if (lastWsjtx_ && sameCall(*lastWsjtx_, parsed.call))
                     break;
-                m_lastWsjtx = parsed.call;
+                lastWsjtx_ = parsed.call;
             }
             latest = std::move(parsed.call);
             break;

@@ -45,8 +45,8 @@ public:
 
     // One line per port that could not be bound or group that could not be joined: the port
     // and the system's reason. The ports that could be bound listen all the same.
-    QString problem() const { return m_problem; }
-    Counts counts() const { return m_counts; }
+    QString problem() const { return problem_; }
+    Counts counts() const { return counts_; }
 
 signals:
     // The call of the latest datagram among those that arrived together (each would replace
@@ -65,11 +65,11 @@ private:
     void readPending(const Port& port);
     FeedParse parse(Format format, QByteArrayView datagram) const;
 
-    std::vector<Port> m_ports;
-    QByteArray m_buffer;
-    std::optional<LoggerCall> m_lastWsjtx;
-    Counts m_counts;
-    QString m_problem;
+    std::vector<Port> ports_;
+    QByteArray buffer_;
+    std::optional<LoggerCall> lastWsjtx_;
+    Counts counts_;
+    QString problem_;
 };
 
 } // namespace station
