@@ -99,44 +99,44 @@ QByteArray lowerCaseTagNames(QByteArrayView bytes) {
 // (Qt 5.2's and 5.4's stream formats) write the fields read here alike.
 class WsjtxReader {
 public:
-    explicit WsjtxReader(const QByteArray& bytes) : m_size(bytes.size()), m_in(bytes) {
-        m_in.setVersion(QDataStream::Qt_5_4);
+    explicit WsjtxReader(const QByteArray& bytes) : size_(bytes.size()), in_(bytes) {
+        in_.setVersion(QDataStream::Qt_5_4);
     }
 
     template <typename T> WsjtxReader& operator>>(T& value) {
-        m_in >> value;
+        in_ >> value;
         return *this;
     }
 
     WsjtxReader& utf8(QString& text) { return readUtf8(&text); }
     WsjtxReader& skipUtf8() { return readUtf8(nullptr); }
 
-    bool ok() const { return !m_lengthPastEnd && m_in.status() == QDataStream::Ok; }
-    bool lengthPastEnd() const { return m_lengthPastEnd; }
+    bool ok() const { return !lengthPastEnd_ && in_.status() == QDataStream::Ok; }
+    bool lengthPastEnd() const { return lengthPastEnd_; }
 
 private:
     // utf8: a quint32 length and that many bytes; 0xffffffff is a null string. A length past
     // the end is refused before anything is allocated.
     WsjtxReader& readUtf8(QString* text) {
         quint32 length = 0;
-        m_in >> length;
+        in_ >> length;
         if (!ok() || length == 0xffffffffu)
             return *this;
-        if (qint64(length) > m_size - m_in.device()->pos()) {
-            m_lengthPastEnd = true;
+        if (qint64(length) > size_ - in_.device()->pos()) {
+            lengthPastEnd_ = true;
         } else if (!text) {
-            m_in.skipRawData(int(length));
+            in_.skipRawData(int(length));
         } else {
             QByteArray bytes(qsizetype(length), Qt::Uninitialized);
-            m_in.readRawData(bytes.data(), int(length));
+            in_.readRawData(bytes.data(), int(length));
             *text = QString::fromUtf8(bytes);
         }
         return *this;
     }
 
-    qsizetype m_size;
-    QDataStream m_in;
-    bool m_lengthPastEnd = false;
+    qsizetype size_;
+    QDataStream in_;
+    bool lengthPastEnd_ = false;
 };
 
 constexpr quint32 kWsjtxMagic = 0xadbccbda;
