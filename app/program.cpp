@@ -7,9 +7,23 @@ using namespace Qt::StringLiterals;
 
 namespace app {
 
+namespace {
+
+// The three windows, and the status line of the station features (app/station.h), hidden
+// until one is set, in the free space right of the bearing and distance.
+std::vector<ui::FormDefinition> definitions() {
+    std::vector<ui::FormDefinition> forms = ui::programDefinitions();
+    forms.front().controls.push_back(
+        {u"Antenna"_s, ui::ControlType::Label, {}, {3000, 600, 2055, 255}, 11, false, false});
+    return forms;
+}
+
+} // namespace
+
 Program::Program(const QString& dataDirectory, ui::Dialogs& dialogs, stationdb::FileIo* io)
-    : db_(dataDirectory, io ? *io : diskIo_), forms_(ui::programDefinitions(), dialogs),
-      mainWindow_(db_), logWindow_(db_, [this] { return mainWindow_.recordCount(); }) {
+    : io_(io ? *io : diskIo_), db_(dataDirectory, io_), forms_(definitions(), dialogs),
+      mainWindow_(db_), logWindow_(db_, [this] { return mainWindow_.recordCount(); }),
+      lists_(db_, io_, forms_) {
     forms_.setBinder(u"Form1", [this](ui::Form& form) { mainWindow_.bind(form); });
     forms_.setBinder(u"Form2", bearing::bindBearingWindow);
     forms_.setBinder(u"Form3", [this](ui::Form& form) { logWindow_.bind(form); });

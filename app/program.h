@@ -1,6 +1,7 @@
 // One running program: its windows, their handlers and its data files.
 #pragma once
 
+#include "app/listcommands.h"
 #include "app/mainwindow.h"
 #include "edilog/logwindow.h"
 #include "stationdb/files.h"
@@ -31,13 +32,16 @@ public:
 
     ui::Forms& forms() { return forms_; }
     stationdb::StationDb& db() { return db_; }
+    ListCommands& lists() { return lists_; }
 
 private:
     stationdb::FileIo diskIo_;
+    stationdb::FileIo& io_;
     stationdb::StationDb db_;
     ui::Forms forms_;
     MainWindow mainWindow_;
     edilog::LogWindow logWindow_;
+    ListCommands lists_;
 };
 
 } // namespace app

@@ -40,6 +40,19 @@ PreparedLocator PrepareLocator(const QString& boxText) {
     return prepared;
 }
 
+bool IsMaidenheadLocator(QByteArrayView text) {
+    const auto within = [](char ch, char first, char last) {
+        const char upper = ch >= 'a' && ch <= 'z' ? char(ch - 'a' + 'A') : ch;
+        return upper >= first && upper <= last;
+    };
+    if (text.size() != kShortFormMaxLength && text.size() != kMaxLength)
+        return false;
+    return within(text[0], 'A', 'R') && within(text[1], 'A', 'R') && within(text[2], '0', '9') &&
+           within(text[3], '0', '9') &&
+           (text.size() == kShortFormMaxLength ||
+            (within(text[4], 'A', 'X') && within(text[5], 'A', 'X')));
+}
+
 Point LocatorToPoint(const QString& prepared) {
     // Codes c1 to c6, taken afresh: every run starts with them at 0, and a missing character
     // leaves its code at 0.

@@ -1,6 +1,7 @@
 // Maidenhead locator text to a point on the globe.
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -26,6 +27,12 @@ int characterCodeOr(QStringView text, int position, int unchanged);
 // Steps 1 to 3: upper case (ui::upperCase), "LL" after a 1- to 4-character text, acceptance
 // test on the length and on the code of the third character (30 to 57 passes).
 PreparedLocator PrepareLocator(const QString& boxText);
+
+// A real Maidenhead locator of 4 or 6 characters, in either case, as the bearing window
+// upper-cases it: field letters A to R, square digits, sub-square letters A to X. Far
+// stricter than the acceptance above, which passes anything with a digit in third place:
+// the lists other programs read must place every station truly.
+bool IsMaidenheadLocator(QByteArrayView text);
 
 // Step 4: centre of the sub-square that positions 1 to 6 name; a missing character counts
 // as code 0.

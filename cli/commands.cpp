@@ -1,9 +1,13 @@
 #include "commands.h"
 
 #include "app/program.h"
+#include "cli/turn.h"
 #include "edilog/logfile.h"
+#include "edilog/stationlists.h"
+#include "messages.h"
 #include "ui/text.h"
 
+#include <QDate>
 #include <QDir>
 #include <utility>
 #include <vector>
@@ -15,18 +19,6 @@ namespace cli {
 namespace {
 
 enum Status { kDone = 0, kDisagreements = 1, kFailed = 2 };
-
-// Message boxes become output. Nothing asks: the program starts without asking for the own
-// locator, the only question it has.
-class CollectedMessages final : public ui::Dialogs {
-public:
-    QString inputBox(const QString&, const QString&, const QString&, QPoint) override { return {}; }
-    void messageBox(const QString& text) override { messages_.append(text); }
-    QStringList take() { return std::exchange(messages_, {}); }
-
-private:
-    QStringList messages_;
-};
 
 // A message's lines, one output line each.
 void print(QTextStream& stream, const QString& text) {
@@ -41,14 +33,77 @@ void printLines(QTextStream& stream, const QString& list) {
             stream << line << '\n';
 }
 
+int failed(QTextStream& err, const QStringList& messages) {
+    for (const QString& message : messages)
+        print(err, message);
+    return kFailed;
+}
+
+// import LIST... [--format FORMAT] and export FORMAT [FILE], through the main window's own
+// list commands.
+int runListCommand(const QString& command, QStringList arguments, const QString& dataDirectory,
+                   QTextStream& out, QTextStream& err) {
+    const bool import = command == u"import"_s;
+    std::optional<edilog::ListFormat> format;
+    const auto formatNamed = [&](const QString& name) {
+        format = edilog::ListFormatNamed(name);
+        return format.has_value();
+    };
+    const auto usage = [&](const char* text) {
+        err << "norvane: " << text << " (FORMAT: " << edilog::ListFormatNames() << ")\n";
+        return kFailed;
+    };
+    if (const qsizetype option = arguments.indexOf(u"--format"_s); import && option >= 0) {
+        if (option + 1 >= arguments.size() || !formatNamed(arguments[option + 1]))
+            return usage("--format takes a format");
+        arguments.remove(option, 2);
+    }
+    if (import && arguments.isEmpty())
+        return usage("import needs at least one list: norvane import LIST... [--format FORMAT]");
+    if (!import && (arguments.isEmpty() || arguments.size() > 2 || !formatNamed(arguments[0])))
+        return usage("export takes a format and at most one file: norvane export FORMAT [FILE]");
+
+    CollectedMessages dialogs;
+    app::Program program(dataDirectory, dialogs);
+    program.start(false);
+    if (QStringList problems = dialogs.take(); !problems.isEmpty())
+        return failed(err, problems); // the database cannot be read
+    if (import) {
+        program.lists().importFiles(arguments, format);
+        const QStringList shown = dialogs.take();
+        if (shown.isEmpty() || !shown.last().startsWith(u"Has been added "_s))
+            return failed(err, shown);
+        for (const QString& message : shown)
+            print(out, message);
+        return kDone;
+    }
+    const QString path = arguments.value(1);
+    const auto list = program.lists().exportList(*format, QDate::currentDate(), path);
+    if (!list)
+        return failed(err, dialogs.take());
+    if (path.isEmpty())
+        out << QString::fromLatin1(list->bytes); // ASCII alone, so the very bytes
+    else
+        out << app::exportedText(*list, path) << '\n';
+    if (list->leftOut > 0)
+        err << app::leftOutText(*list) << '\n';
+    return kDone;
+}
+
 } // namespace
 
 bool isCommand(const QString& word) {
-    return word == u"check"_s || word == u"add"_s || word == u"lookup"_s;
+    return word == u"check"_s || word == u"add"_s || word == u"lookup"_s || word == u"turn"_s ||
+           word == u"import"_s || word == u"export"_s;
 }
 
 int runCommand(const QString& command, const QStringList& arguments, const QString& dataDirectory,
-               QTextStream& out, QTextStream& err) {
+               QTextStream& out, QTextStream& err,
+               const std::optional<station::RotatorAddress>& rotator) {
+    if (command == u"turn"_s)
+        return runTurn(arguments, dataDirectory, rotator, out, err);
+    if (command == u"import"_s || command == u"export"_s)
+        return runListCommand(command, arguments, dataDirectory, out, err);
     const bool lookup = command == u"lookup"_s;
     if (lookup ? arguments.size() != 1 : arguments.isEmpty()) {
         err << "norvane: " << command
@@ -72,19 +127,14 @@ int runCommand(const QString& command, const QStringList& arguments, const QStri
     app::Program program(dataDirectory, dialogs);
     program.start(false);
     ui::Forms& forms = program.forms();
-    const auto failed = [&](const QStringList& messages) {
-        for (const QString& message : messages)
-            print(err, message);
-        return kFailed;
-    };
     if (QStringList problems = dialogs.take(); !problems.isEmpty())
-        return failed(problems); // the database cannot be read
+        return failed(err, problems); // the database cannot be read
 
     if (lookup) {
         ui::Form& main = forms.form(u"Form1");
         main.textBox(u"Text2").setText(arguments.first());
         if (QStringList problems = dialogs.take(); !problems.isEmpty())
-            return failed(problems);
+            return failed(err, problems);
         out << "Locators of " << main.textBox(u"Text2").text() << ":\n";
         printLines(out, main.textBox(u"Text4").text());
         const QString locator = main.textBox(u"Text1").text();
@@ -114,7 +164,7 @@ int runCommand(const QString& command, const QStringList& arguments, const QStri
         const QStringList shown = dialogs.take();
         const QString done = check ? u"Probabily wrongs "_s : u"Has been added "_s;
         if (shown.isEmpty() || !shown.last().startsWith(done))
-            return failed(shown);
+            return failed(err, shown);
         if (logs.size() > 1)
             out << QDir::toNativeSeparators(arguments[qsizetype(i)]) << ":\n";
         for (const QString& message : shown)

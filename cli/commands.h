@@ -1,10 +1,13 @@
-// norvane check|add|lookup: the windows' own commands, run on files and printed instead of
-// shown, for scripts and remote shells. No window is ever made.
+// norvane check|add|lookup|turn|import|export: the windows' own commands, run on files and
+// printed instead of shown, for scripts and remote shells. No window is ever made.
 #pragma once
+
+#include "station/settings.h"
 
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
+#include <optional>
 
 namespace cli {
 
@@ -13,14 +16,25 @@ inline constexpr char16_t kCommandsHelp[] =
     u"Commands (run without a window):\n"
     u"  check LOG...   check each log's locators against the database, as \"Check\" does\n"
     u"  add LOG...     add each log's new stations to the database, as \"Add EDI\" does\n"
-    u"  lookup CALL    what typing CALL into the call field shows\n";
+    u"  lookup CALL    what typing CALL into the call field shows\n"
+    u"  turn CALL|LOCATOR [--long-path]\n"
+    u"                 turn the antenna to the bearing the main window shows (rotctld)\n"
+    u"  turn --stop    stop the antenna\n"
+    u"  import LIST... [--format FORMAT]\n"
+    u"                 add the new stations of other programs' call/locator lists\n"
+    u"  export FORMAT [FILE]\n"
+    u"                 write the database as such a list (to standard output without FILE)\n"
+    u"FORMAT is call3 (WSJT-X CALL3.TXT), n1mm (N1MM Logger+ call history), cw (Tucnak C_W),\n"
+    u"csl (Minos archive list) or csv (Call,Locator); an import recognises it from the content.\n";
 
 bool isCommand(const QString& word);
 
 // Runs a command on the data in `dataDirectory` and returns the exit status: 0 when all went
 // through (check: no locator disagrees), 1 when check found disagreements, 2 on a usage or
-// file error, which `err` names; nothing is then written.
+// file error, which `err` names; nothing is then written. import takes "--format FORMAT"
+// among its arguments. `rotator` (--rotator) stands for the station settings' rotator.
 int runCommand(const QString& command, const QStringList& arguments, const QString& dataDirectory,
-               QTextStream& out, QTextStream& err);
+               QTextStream& out, QTextStream& err,
+               const std::optional<station::RotatorAddress>& rotator = std::nullopt);
 
 } // namespace cli

@@ -77,21 +77,13 @@ void LogWindow::addStations(ui::Form& form3, Parser parse) {
     const std::vector<QsoRecord> stations = parse(AsFileText(form3.textBox(u"Text1").text()));
     StationImport import;
     QByteArray working;
-    // Made anew from the file's new content if someone else wrote it meanwhile. On any file
-    // failure the command stops with the paste kept, so nothing is lost.
-    const auto error = db_.updateDatabase(
-        [&](const QByteArray& database) {
-            import = AddNewStations(stationdb::workingBytes(database), stations);
-            return std::exchange(import.workingText, {}); // not shared: no copy to rewrite it
-        },
-        &working);
-    if (error) {
+    // On any file failure the command stops with the paste kept, so nothing is lost.
+    if (const auto error = AddToDatabase(db_, stations, import, &working)) {
         forms.messageBox(error->message());
         return;
     }
     form3.textBox(u"Text2").setLatin1Text(working);
-    forms.messageBox(u"Has been added "_s + QString::number(import.added) + u" new records "_s +
-                     import.addedList);
+    forms.messageBox(AddedMessage(import));
     form3.textBox(u"Text1").setText(QString());
 }
 

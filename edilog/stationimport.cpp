@@ -5,6 +5,9 @@
 
 #include <QSet>
 #include <algorithm>
+#include <utility>
+
+using namespace Qt::StringLiterals;
 
 namespace edilog {
 
@@ -60,6 +63,23 @@ StationImport AddNewStations(QByteArray workingText, const std::vector<QsoRecord
         ++result.added;
     }
     return result;
+}
+
+std::optional<stationdb::FileError> AddToDatabase(stationdb::StationDb& db,
+                                                  const std::vector<QsoRecord>& stations,
+                                                  StationImport& import, QByteArray* working) {
+    // Made anew from the file's new content if someone else wrote it meanwhile.
+    return db.updateDatabase(
+        [&](const QByteArray& database) {
+            import = AddNewStations(stationdb::workingBytes(database), stations);
+            return std::exchange(import.workingText, {}); // not shared: no copy to rewrite it
+        },
+        working);
+}
+
+QString AddedMessage(const StationImport& import) {
+    return u"Has been added "_s + QString::number(import.added) + u" new records "_s +
+           import.addedList;
 }
 
 CallLocators::CallLocators(const QByteArray& database, const QStringList& calls)

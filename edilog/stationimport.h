@@ -4,6 +4,7 @@
 #pragma once
 
 #include "qsorecord.h"
+#include "stationdb/stationdb.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -11,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <optional>
 #include <vector>
 
 namespace edilog {
@@ -36,6 +38,16 @@ struct StationImport {
 // empty callsign is never added.
 // The stations hold no character beyond Latin-1 (AsFileText).
 StationImport AddNewStations(QByteArray workingText, const std::vector<QsoRecord>& stations);
+
+// AddNewStations on the database file, replaced as one step that no other writer can slip into
+// (StationDb::updateDatabase); on success `import` tells what was added, and `working`, if
+// given, receives the new working text.
+std::optional<stationdb::FileError> AddToDatabase(stationdb::StationDb& db,
+                                                  const std::vector<QsoRecord>& stations,
+                                                  StationImport& import,
+                                                  QByteArray* working = nullptr);
+// What "Add EDI" tells: "Has been added 2 new records ", then the list of them.
+QString AddedMessage(const StationImport& import);
 
 // The locators the database holds for given exact callsigns (the text after a record line's
 // first space; the locator is the text before it). Only the calls asked for at construction

@@ -10,29 +10,62 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     // "-dir" reads as "--dir", and a mistyped option is named whole in the error.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    // What follows the command is the command's own: norvane turn Q1ABC --long-path.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     parser.setApplicationDescription(
         u"Station database, bearing and distance for VHF/UHF contests."_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Show this help and the data folder."_s);
     const QCommandLineOption version({u"v"_s, u"version"_s}, u"Show the version."_s);
     const QCommandLineOption dir(u"dir"_s, u"Keep norvane.txt and myloc.txt in DIR."_s, u"DIR"_s);
-    parser.addOptions({help, version, dir});
-    parser.addPositionalArgument(u"command"_s, u"A command to run without a window (below)."_s,
+    const QCommandLineOption rotator(
+        u"rotator"_s, u"Use the rotctld at HOST[:PORT] (port 4533 unless given) for this run."_s,
+        u"HOST[:PORT]"_s);
+    const QCommandLineOption listen(
+        u"listen"_s,
+        u"Follow the call typed in N1MM Logger+ (n1mm, port 12060 unless given) or WSJT-X "
+        u"(wsjtx, port 2237) for this run; may be given twice."_s,
+        u"LOGGER[:PORT]"_s);
+    const QCommandLineOption format(
+        u"format"_s, u"With import: the lists are FORMAT (see below)."_s, u"FORMAT"_s);
+    parser.addOptions({help, version, dir, rotator, listen, format});
+    parser.addPositionalArgument(u"command"_s,
+                                 u"A command to run without a window (below), after the options."_s,
                                  u"[command argument...]"_s);
 
-    const auto error = [](const QString& text) {
-        return CommandLine{CommandLine::Action::Error, {}, text, {}};
-    };
     if (!parser.parse(arguments))
-        return error(parser.errorText());
+        return CommandLine::failure(parser.errorText());
     if (parser.isSet(dir) && parser.value(dir).isEmpty())
-        return error(u"Missing value after '--dir'."_s);
-    if (parser.isSet(help))
-        return {CommandLine::Action::Help, parser.value(dir), parser.helpText(), {}};
-    if (parser.isSet(version))
-        return {CommandLine::Action::Version, {}, {}, {}};
-    if (!parser.positionalArguments().isEmpty())
-        return {CommandLine::Action::Command, parser.value(dir), {}, parser.positionalArguments()};
-    return {CommandLine::Action::Start, parser.value(dir), {}, {}};
+        return CommandLine::failure(u"Missing value after '--dir'."_s);
+    CommandLine line;
+    line.givenFolder = parser.value(dir);
+    if (parser.isSet(rotator)) {
+        const station::ParsedAddress parsed = station::parseRotatorAddress(parser.value(rotator));
+        if (!parsed.error.isEmpty())
+            return CommandLine::failure(u"--rotator: "_s + parsed.error);
+        line.rotator = parsed.address;
+    }
+    for (const QString& value : parser.values(listen)) {
+        const station::ParsedListen parsed = station::parseListenOption(value);
+        if (!parsed.error.isEmpty())
+            return CommandLine::failure(u"--listen: "_s + parsed.error);
+        line.listen.push_back(parsed.option);
+    }
+    if (parser.isSet(help)) {
+        line.action = CommandLine::Action::Help;
+        line.text = parser.helpText();
+    } else if (parser.isSet(version)) {
+        line.action = CommandLine::Action::Version;
+    } else if (!parser.positionalArguments().isEmpty()) {
+        line.action = CommandLine::Action::Command;
+        line.command = parser.positionalArguments();
+    }
+    if (parser.isSet(format)) {
+        // The import command reads it among its own arguments.
+        if (line.command.value(0) != u"import"_s)
+            return CommandLine::failure(u"'--format' is for the import command."_s);
+        line.command << u"--format"_s << parser.value(format);
+    }
+    return line;
 }
 
 } // namespace launcher

@@ -1,8 +1,13 @@
-// The command line: norvane [--dir DIR] [COMMAND ARGUMENT...], norvane --help, --version.
+// The command line: norvane [--dir DIR] [--rotator HOST[:PORT]] [--listen LOGGER[:PORT]]...
+// [COMMAND ARGUMENT...],
+// norvane --help, --version.
 #pragma once
+
+#include "station/settings.h"
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace launcher {
 
@@ -12,6 +17,18 @@ struct CommandLine {
     QString givenFolder; // --dir, empty when not given
     QString text;        // Help: the usage and options; Error: what is wrong, one line
     QStringList command; // Command: its name, then its arguments
+    // --rotator: rotctld's address for this run, over the station settings' one
+    std::optional<station::RotatorAddress> rotator;
+    // --listen, repeatable: loggers' feeds switched on for this run
+    std::vector<station::ListenOption> listen;
+
+    // What is wrong, in one line.
+    static CommandLine failure(const QString& text) {
+        CommandLine error;
+        error.action = Action::Error;
+        error.text = text;
+        return error;
+    }
 };
 
 // arguments: as QCoreApplication::arguments() gives them, the program first.

@@ -4,6 +4,8 @@
 
 #ifdef Q_OS_WIN
 #include <cstdio>
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #endif
 
@@ -25,6 +27,13 @@ void useParentConsole() {
         std::freopen("CONOUT$", "w", stdout);
     if (err)
         std::freopen("CONOUT$", "w", stderr);
+#endif
+}
+
+void binaryStandardOutput() {
+#ifdef Q_OS_WIN
+    std::fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
 #endif
 }
 

@@ -7,4 +7,8 @@ namespace launcher {
 // output already sent to a file or a pipe stays there. Does nothing on other systems.
 void useParentConsole();
 
+// Standard output passes every byte as it is: a list written there keeps its CR LF. Does
+// nothing on other systems, whose output never changes line ends.
+void binaryStandardOutput();
+
 } // namespace launcher

@@ -1,9 +1,10 @@
-// Starts Norvane: norvane [--dir DIR] [COMMAND ARGUMENT...], norvane --help, --version
+// Starts Norvane: norvane [OPTION...] [COMMAND ARGUMENT...], norvane --help, --version
 #include "app/datafolder.h"
 #include "app/program.h"
 #include "cli/commands.h"
 #include "main/commandline.h"
 #include "main/console.h"
+#include "main/mainmenu.h"
 #include "ui/qt/formsview.h"
 #include "ui/qt/qtdialogs.h"
 
@@ -39,10 +40,8 @@ int main(int argc, char* argv[]) {
         commandLine = launcher::parseCommandLine(QCoreApplication::arguments());
         if (commandLine.action == launcher::CommandLine::Action::Command &&
             !cli::isCommand(commandLine.command.first()))
-            commandLine = {launcher::CommandLine::Action::Error,
-                           {},
-                           u"Unknown command '%1'."_s.arg(commandLine.command.first()),
-                           {}};
+            commandLine = launcher::CommandLine::failure(
+                u"Unknown command '%1'."_s.arg(commandLine.command.first()));
         if (commandLine.action != launcher::CommandLine::Action::Start)
             launcher::useParentConsole();
         switch (commandLine.action) {
@@ -57,8 +56,10 @@ int main(int argc, char* argv[]) {
                 err << "norvane: " << *error << '\n';
                 return 2;
             }
+            if (commandLine.command.first() == u"export"_s)
+                launcher::binaryStandardOutput(); // the list's bytes, CR LF and all
             return cli::runCommand(commandLine.command.first(), commandLine.command.mid(1),
-                                   folder.path, out, err);
+                                   folder.path, out, err, commandLine.rotator);
         }
         case launcher::CommandLine::Action::Version:
             std::puts(NORVANE_VERSION);
@@ -96,8 +97,14 @@ int main(int argc, char* argv[]) {
     ui::qt::FormsView view(program.forms(), icon, [] { QCoreApplication::exit(0); });
     view.acceptFiles(u"Form3", u"Text1",
                      [&program](const QStringList& paths) { return program.logFilesText(paths); });
+    station::LoadedSettings settings = station::loadSettings(folder.path);
+    station::applyOptions(settings.settings, commandLine.rotator, commandLine.listen);
+    app::Station station(program, std::move(settings));
+    launcher::addStationMenu(view, station, folder.path);
+    launcher::addListMenu(view, program);
     program.start();
     if (program.ended())
         return 0;
+    station.showStatus();
     return QApplication::exec();
 }

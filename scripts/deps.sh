@@ -19,6 +19,7 @@ packages=("$@")
     dpkg-dev file lintian             # the Debian package: dependencies, checks
     desktop-file-utils appstream      # validators of the menu entry and the metainfo
     libhamlib-utils                   # rotctld, the rotator the station tests turn
+    hyperfine                         # whole-process timings (bench/lists.sh)
 )
 
 missing=()

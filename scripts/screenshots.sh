@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Takes the screenshots in docs/: the main window, the messages of an import and a check
 # of a real contest log, and that log dragged from a file manager onto the paste box. Needs
-# a build in build/, Xvfb, xdotool, xclip, ImageMagick and PCManFM
-# (apt-get install xvfb xdotool xclip imagemagick pcmanfm).
+# a build in build/, Xvfb, xdotool, xclip, ImageMagick, PCManFM and rotctld
+# (apt-get install xvfb xdotool xclip imagemagick pcmanfm libhamlib-utils).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 norvane=build/main/norvane
@@ -104,4 +104,20 @@ sleep 0.5
 import -window root -crop 1200x720+0+0 docs/drop-log-file-added.png
 cmp "$work/norvane.txt" "$work/drop/norvane.txt" # the same as the pasted log gave
 rm -rf "$logs"
+# The antenna turned from the main window's context menu, with Hamlib's dummy rotator.
+click "$main" 4147 4387 # Exit
+rotctld -m 1 -T 127.0.0.1 -t 45339 > /dev/null 2>&1 &
+pids+=($!)
+"$norvane" --dir "$work" --rotator 127.0.0.1:45339 > /dev/null 2>&1 &
+pids+=($!)
+main=$(window "Norvane v1.2 - tamsel - 3 different Call")
+xdotool windowmove "$main" 0 0
+click "$main" 4567 382 # the call field
+xdotool type --delay 30 q1abc
+xdotool key alt+j
+sleep 11 # the dummy turns 6 degrees a second
+xdotool mousemove --window "$main" 250 258 click 3
+sleep 0.7
+import -window root -crop 480x360+0+0 docs/rotator.png
+xdotool key Escape
 echo "screenshots written to docs/"

@@ -5,10 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <bitset>
 #include <cstring>
-#include <memory>
 #include <utility>
+#include <vector>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -283,21 +282,27 @@ StoredCalls::StoredCalls(QByteArray working) : working_(std::move(working)) {
 
 StoredCalls::StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wanted) {
     // A million records for a thousand calls: a bit per cheap hash lets almost every record
-    // go after one test, and only the few left are looked up in the set.
-    constexpr int kBits = 16;
-    const auto cheapHash = [](QByteArrayView call) {
+    // go after one test, and only the few left are looked up in the set. Sixteen bits per
+    // wanted call keep the bits sparse for a list of a hundred thousand calls too.
+    int bits = 16;
+    while (bits < 28 && (qsizetype(1) << bits) < 16 * wanted.size())
+        ++bits;
+    const auto cheapHash = [bits](QByteArrayView call) {
         // The bytes packed into a word, then mixed: no chain of multiplications per byte.
         quint64 packed = quint64(call.size()) << 56;
         for (qsizetype i = 0; i < call.size(); ++i)
             packed ^= quint64(uchar(call[i])) << (8 * (i & 7));
-        return size_t((packed * 0x9E3779B97F4A7C15ull) >> (64 - kBits));
+        return size_t((packed * 0x9E3779B97F4A7C15ull) >> (64 - bits));
     };
-    auto mayBeWanted = std::make_unique<std::bitset<size_t(1) << kBits>>();
+    std::vector<bool> mayBeWanted(size_t(1) << bits);
     for (const QByteArrayView call : wanted)
-        mayBeWanted->set(cheapHash(call));
+        mayBeWanted[cheapHash(call)] = true;
     const QSet<QByteArrayView> asked(wanted.begin(), wanted.end());
+    // Room for every call asked about, stored or added: no set grows a step at a time.
+    calls_.reserve(wanted.size());
+    added_.reserve(wanted.size());
     forEachCall(working, [&](QByteArrayView call) {
-        if (!mayBeWanted->test(cheapHash(call)))
+        if (!mayBeWanted[cheapHash(call)])
             return;
         if (const auto it = asked.constFind(call); it != asked.constEnd())
             calls_.insert(*it); // the caller's view, which outlives this object

@@ -80,4 +80,121 @@ TEST_F(CommandLineTest, AFileErrorIsToldAndNothingIsWritten) {
     EXPECT_EQ(readFile("norvane.txt"), "JN86KU HG1Z\r\n"_b);
 }
 
+TEST_F(CommandLineTest, ListsOfOtherProgramsComeAndGo) {
+    const QByteArray held = "JO60AB Q1HELD\r\nJN8 Q1BAD\r\n"_b;
+    const QByteArray unchanged;
+    const struct {
+        const char* name;
+        QStringList arguments; // LIST: the list file's path
+        QByteArray list;
+        int status;
+        QString output, errors;
+        QByteArray added; // the records after the held ones; none: the database unchanged
+        QByteArray listAfter = {};
+    } cases[] = {
+        {"call3: comments, a lower-case grid, the end mark, LF",
+         {u"import"_s, u"LIST"_s},
+         "// CALL3.TXT\n9A2AE,JN86HF,,,\nF4GLD,JN18aa,EME,,\nQ1HELD,JO60AC,,,\nQ1X,JN8,,,\n"
+         ",JO60AB,,,\nZZZZZZ,End-Of-Call3-Database\nQ1LATE,JO60AB,,,\n",
+         0,
+         u"Has been added 2 new records \nJN86HF 9A2AE \nJN18AA F4GLD \n"
+         u"Skipped 2 lines without a valid locator\n"_s,
+         {},
+         "JN86HF 9A2AE\r\nJN18AA F4GLD\r\n"},
+        {"n1mm: a header names the columns, CR LF",
+         {u"import"_s, u"LIST"_s},
+         "# VHF\r\n!!Order!!,Call,Loc1,\r\nF4GLD,JN18AA,\r\nq1held,jo60ab,\r\nQ1X,XX99XX,\r\n",
+         0,
+         u"Has been added 2 new records \nJN18AA F4GLD \nJO60AB q1held \n"
+         u"Skipped 1 lines without a valid locator\n"_s,
+         {},
+         "JN18AA F4GLD\r\nJO60AB q1held\r\n"},
+        {"n1mm without a header: Call,Name,Loc1",
+         {u"import"_s, u"LIST"_s},
+         "S59ABC,,JN76TO,\n",
+         0,
+         u"Has been added 1 new records \nJN76TO S59ABC \n"_s,
+         {},
+         "JN76TO S59ABC\r\n"},
+        {"cw: band letters or none",
+         {u"import"_s, u"LIST"_s},
+         "OK2KOE         JN89SV 20120707 CE\nOK1ABC         jn79aa 20110101\n"
+         "Q1HELD         JO60AB 20110101\n",
+         0,
+         u"Has been added 2 new records \nJN89SV OK2KOE \nJN79AA OK1ABC \n"_s,
+         {},
+         "JN89SV OK2KOE\r\nJN79AA OK1ABC\r\n"},
+        {"csl: comments, the title, quoted fields",
+         {u"import"_s, u"LIST"_s},
+         "# archive\r\n,,Club list\r\n\"G4AUC\",\"IO91OJ\",\"RG\",1,\"2017/03/07;\"\r\n"
+         "G4ABC,IO91VM,,\r\n",
+         0,
+         u"Has been added 2 new records \nIO91OJ G4AUC \nIO91VM G4ABC \n"_s,
+         {},
+         "IO91OJ G4AUC\r\nIO91VM G4ABC\r\n"},
+        {"csv: a header, an empty call",
+         {u"import"_s, u"LIST"_s},
+         "Call,Locator\r\nQ1ABC,JN45AB\r\n,JN45AC\r\n",
+         0,
+         u"Has been added 1 new records \nJN45AB Q1ABC \n"_s
+         u"Skipped 1 lines without a valid locator\n"_s,
+         {},
+         "JN45AB Q1ABC\r\n"},
+        {"a list no line of which tells its format",
+         {u"import"_s, u"LIST"_s},
+         "Q1ABC;JN45AB\r\n",
+         2,
+         {},
+         u"Cannot tell which kind of list LIST is: name its format (call3, n1mm, cw, csl, csv).\n"_s,
+         unchanged},
+        {"--format names it",
+         {u"import"_s, u"LIST"_s, u"--format"_s, u"csv"_s},
+         "Q1ABC;JN45AB\r\n",
+         0,
+         u"Has been added 1 new records \nJN45AB Q1ABC \n"_s,
+         {},
+         "JN45AB Q1ABC\r\n"},
+        {"an unknown format",
+         {u"import"_s, u"LIST"_s, u"--format"_s, u"adif"_s},
+         "Q1ABC,JN45AB\r\n",
+         2,
+         {},
+         u"norvane: --format takes a format (FORMAT: call3, n1mm, cw, csl, csv)\n"_s,
+         unchanged},
+        {"export to standard output, a record left out",
+         {u"export"_s, u"n1mm"_s},
+         {},
+         0,
+         u"!!Order!!,Call,Loc1,\r\nQ1HELD,JO60AB,\r\n"_s,
+         u"Left out 1 records without a valid locator or call\n"_s,
+         unchanged},
+        {"export to a file",
+         {u"export"_s, u"csv"_s, u"LIST"_s},
+         "old",
+         0,
+         u"Exported 1 stations to LIST\n"_s,
+         u"Left out 1 records without a valid locator or call\n"_s,
+         unchanged,
+         "Call,Locator\r\nQ1HELD,JO60AB\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile("norvane.txt", held);
+        writeFile("list.txt", c.list);
+        const QString list = QDir::toNativeSeparators(path("list.txt"));
+        QStringList arguments = c.arguments;
+        arguments.replaceInStrings(u"LIST"_s, path("list.txt"));
+        const QString command = arguments.takeFirst();
+        QString output, errors;
+        QTextStream out(&output), err(&errors);
+        EXPECT_EQ(cli::runCommand(command, arguments, dir.path(), out, err), c.status);
+        out.flush();
+        err.flush();
+        EXPECT_EQ(output, QString(c.output).replace(u"LIST"_s, list));
+        EXPECT_EQ(errors, QString(c.errors).replace(u"LIST"_s, list));
+        EXPECT_EQ(readFile("norvane.txt"), c.added.isNull() ? held : held + c.added + "\r\n");
+        EXPECT_EQ(readFile("list.txt"), c.listAfter.isNull() ? c.list : c.listAfter);
+    }
+}
+
 } // namespace

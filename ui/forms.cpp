@@ -77,6 +77,13 @@ void Label::setCaption(const QString& caption) {
     changed(Property::Caption);
 }
 
+void Label::setToolTip(const QString& toolTip) {
+    if (toolTip == toolTip_)
+        return;
+    toolTip_ = toolTip;
+    changed(Property::ToolTip);
+}
+
 CommandButton::CommandButton(Form& form, const ControlDefinition& definition)
     : Control(form, definition), caption_(definition.text) {}
 

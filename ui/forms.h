@@ -28,7 +28,7 @@ class Forms;
 
 using Handler = std::function<void()>;
 
-enum class Property { Text, Caption, Visible, SelStart };
+enum class Property { Text, Caption, Visible, SelStart, ToolTip };
 
 class Control {
 public:
@@ -87,9 +87,13 @@ public:
 
     const QString& caption() const { return caption_; }
     void setCaption(const QString& caption);
+    // Shown when the pointer rests on the label.
+    const QString& toolTip() const { return toolTip_; }
+    void setToolTip(const QString& toolTip);
 
 private:
     QString caption_;
+    QString toolTip_;
 };
 
 class CommandButton final : public Control {
@@ -185,6 +189,8 @@ public:
     void unload(QStringView name);
     // True once windows were loaded and all of them have been unloaded again.
     bool ended() const { return ended_; }
+    // True while a handler runs, a modal box it opened included.
+    bool inEvent() const { return eventDepth_ > 0; }
 
     QString inputBox(const QString& prompt, const QString& title, const QString& defaultText,
                      QPoint topLeftTwips);

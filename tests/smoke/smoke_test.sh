@@ -106,4 +106,38 @@ cmp -s "$data/norvane.txt" "$work/database.before" || fail "the database changed
 grep -v -e 'XDG_RUNTIME_DIR' "$work/data.log" "$work/first.log" | grep -i -e warning -e error &&
     fail "the program complained"
 echo "ok"
+
+echo "-- with Hamlib's dummy rotator, Alt+J, Alt+L and Alt+K turn the antenna and stop it"
+rotport=
+for port in $(shuf -i 20000-60000 -n 20); do
+    rotctld -m 1 -T 127.0.0.1 -t "$port" > /dev/null 2>&1 &
+    pids+=($!)
+    sleep 0.3
+    if kill -0 "${pids[-1]}" 2> /dev/null; then rotport=$port; break; fi
+done
+[ -n "$rotport" ] || fail "rotctld did not start"
+azimuth() { rotctl -m 2 -r "127.0.0.1:$rotport" p | head -n1; }
+"$norvane" --dir "$data" --rotator "127.0.0.1:$rotport" > "$work/rotator.log" 2>&1 &
+app=$!; pids+=($app)
+main=$(window "Norvane v1.2 - tamsel - 4 different Call")
+click "$main" 4567 382
+xdotool type --delay 30 q1ab # QTF 305
+for step in "alt+j -1" "alt+l 1" "alt+k 0"; do
+    read -r key direction <<< "$step"
+    xdotool key "$key"
+    sleep 0.5
+    from=$(azimuth)
+    sleep 1
+    to=$(azimuth)
+    # The dummy turns 6 degrees a second: toward -55 (305 the short way), then 125, then not.
+    awk -v a="$from" -v b="$to" -v d="$direction" \
+        'BEGIN { m = (b - a) * d; exit !(d == 0 ? (b - a) ^ 2 < 0.01 : m > 2) }' ||
+        fail "after $key the antenna went from $from to $to"
+done
+shot rotator "$main"
+"$close_window" "$main"
+ended "$app" || fail "closing the main window did not end the program"
+grep -v -e 'XDG_RUNTIME_DIR' "$work/rotator.log" | grep -i -e warning -e error &&
+    fail "the program complained"
+echo "ok"
 echo "smoke test passed"

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace testing_support {
@@ -21,6 +22,7 @@ public:
     std::deque<QString> answers; // returned by the next input boxes, in order
     std::vector<InputBoxCall> inputBoxes;
     QStringList messages;
+    std::function<void()> whileShown; // runs while each message box is open
 
     QString inputBox(const QString& prompt, const QString& title, const QString& defaultText,
                      QPoint topLeftTwips) override {
@@ -34,7 +36,11 @@ public:
         return answer;
     }
 
-    void messageBox(const QString& text) override { messages.append(text); }
+    void messageBox(const QString& text) override {
+        messages.append(text);
+        if (const auto run = whileShown) // a copy: it may replace itself
+            run();
+    }
 };
 
 } // namespace testing_support

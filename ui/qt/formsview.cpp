@@ -210,38 +210,45 @@ void FormsView::acceptFiles(QStringView formName, QStringView controlName, FileR
 }
 
 void FormsView::addMenuAction(QStringView formName, MenuAction action) {
-    menuActions_.emplace_back(formName.toString(),
-                              std::make_shared<const MenuAction>(std::move(action)));
+    auto entry = std::make_shared<const MenuAction>(std::move(action));
+    menuActions_.emplace_back(formName.toString(), entry);
+    for (const auto& w : windows_)
+        if (w->form && w->form->name() == formName)
+            addShortcut(*w, entry);
+}
+
+namespace {
+
+bool yes(const std::function<bool()>& test) {
+    return !test || test();
+}
+
+} // namespace
+
+void FormsView::addShortcut(Window& w, const std::shared_ptr<const MenuAction>& action) {
+    if (action->shortcut.isEmpty())
+        return;
+    auto* shortcut = new QShortcut(action->shortcut, w.widget);
+    QObject::connect(shortcut, &QShortcut::activated, w.widget, [this, action] {
+        if (yes(action->shown) && yes(action->enabled))
+            forms_.dispatch(action->run); // as a click would
+    });
 }
 
 void FormsView::installMenu(Window& w) {
-    std::vector<std::shared_ptr<const MenuAction>> actions;
     for (const auto& [form, action] : menuActions_)
         if (form == w.form->name())
-            actions.push_back(action);
-    if (actions.empty())
-        return;
-    const auto yes = [](const std::function<bool()>& test) { return !test || test(); };
-    // Runs as the window's own event, as a click does.
-    ui::Forms& forms = forms_;
-    for (const auto& action : actions) {
-        if (action->shortcut.isEmpty())
-            continue;
-        auto* shortcut = new QShortcut(action->shortcut, w.widget);
-        QObject::connect(shortcut, &QShortcut::activated, w.widget, [=, &forms] {
-            if (yes(action->shown) && yes(action->enabled))
-                forms.dispatch(action->run);
-        });
-    }
-    w.widget->menu_ = [=, &forms](QMenu& menu) {
-        for (const auto& action : actions) {
-            if (!yes(action->shown))
+            addShortcut(w, action);
+    // The entries are those of the moment the menu opens.
+    w.widget->menu_ = [this, name = w.form->name()](QMenu& menu) {
+        for (const auto& [form, action] : menuActions_) {
+            if (form != name || !yes(action->shown))
                 continue;
             QAction* entry = menu.addAction(action->text());
             entry->setShortcut(action->shortcut);
             entry->setEnabled(yes(action->enabled));
             QObject::connect(entry, &QAction::triggered, &menu,
-                             [=, &forms] { forms.dispatch(action->run); });
+                             [this, action] { forms_.dispatch(action->run); });
         }
     };
 }
@@ -334,6 +341,7 @@ void FormsView::createItem(const std::shared_ptr<Window>& w, ui::Control& contro
         auto* label = new QLabel(parent);
         label->setTextFormat(Qt::PlainText);
         label->setText(static_cast<ui::Label&>(control).caption());
+        label->setToolTip(static_cast<ui::Label&>(control).toolTip());
         widget = label;
         break;
     }
@@ -419,6 +427,9 @@ void FormsView::controlChanged(ui::Control& control, ui::Property property) {
     case ui::Property::Visible:
         item->widget->setVisible(control.visible());
         syncText(*item);
+        break;
+    case ui::Property::ToolTip:
+        item->widget->setToolTip(static_cast<ui::Label&>(control).toolTip());
         break;
     case ui::Property::SelStart: {
         const int position = static_cast<ui::TextBox&>(control).selStart();

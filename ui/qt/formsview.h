@@ -67,6 +67,7 @@ private:
     void createItem(const std::shared_ptr<Window>& window, ui::Control& control);
     void syncText(Item& item);
     void installMenu(Window& window);
+    void addShortcut(Window& window, const std::shared_ptr<const MenuAction>& action);
 
     ui::Forms& forms_;
     QIcon appIcon_;
