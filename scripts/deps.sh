@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Norvane needs on Debian 12 (or newer), and
-# nothing when it is all there already.
+# Installs what building, running and testing Norvane needs on Debian 12 or 13, and
+# nothing when it is all there already. Every name below exists on both releases.
 # usage: scripts/deps.sh [APT-GET-OPTION...] [PACKAGE...]   (packages: instead of the list below)
 set -euo pipefail
 
@@ -14,8 +14,10 @@ packages=("$@")
     libgtest-dev libgmock-dev         # tests
     libbenchmark-dev                  # benchmarks
     xvfb xdotool libx11-dev           # the smoke test of the real window
-    clang libclang-rt-14-dev          # fuzz targets (libFuzzer)
-    clang-format
+    # Fuzz targets (libFuzzer). libclang-rt-dev, not a versioned name: it follows the
+    # release's default clang (14 on Debian 12, 19 on Debian 13).
+    clang libclang-rt-dev
+    clang-format                      # 14 on Debian 12, the one the layout check runs with
     dpkg-dev file lintian             # the Debian package: dependencies, checks
     desktop-file-utils appstream      # validators of the menu entry and the metainfo
     libhamlib-utils                   # rotctld, the rotator the station tests turn
