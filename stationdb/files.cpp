@@ -11,6 +11,15 @@
 #include <QThread>
 #include <cstring>
 
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 namespace stationdb {
@@ -34,10 +43,90 @@ QString lockPath(const QString& path) {
     return finalPath(path) + u".lock"_s;
 }
 
+// Which file a path names and when it was last written, as finely as the system keeps it: a
+// save by rename puts another file there, a save in place gives it new times. Nothing there:
+// all zero.
+struct FileIdentity {
+    bool exists = false;
+    quint64 volume = 0;
+    quint64 file = 0; // inode, or file index on Windows
+    qint64 size = 0;
+    qint64 modified = 0; // nanoseconds, or 100-nanosecond ticks on Windows
+    qint64 changed = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+#ifdef Q_OS_WIN
+
+HANDLE systemHandle(const QFileDevice& file) {
+    return HANDLE(_get_osfhandle(file.handle()));
+}
+
+FileIdentity identityOf(const QFileDevice& file) {
+    BY_HANDLE_FILE_INFORMATION info;
+    FILE_BASIC_INFO times;
+    const HANDLE handle = systemHandle(file);
+    if (!GetFileInformationByHandle(handle, &info) ||
+        !GetFileInformationByHandleEx(handle, FileBasicInfo, &times, sizeof times))
+        return {};
+    return {true,
+            info.dwVolumeSerialNumber,
+            quint64(info.nFileIndexHigh) << 32 | info.nFileIndexLow,
+            qint64(info.nFileSizeHigh) << 32 | info.nFileSizeLow,
+            times.LastWriteTime.QuadPart,
+            times.ChangeTime.QuadPart};
+}
+
+FileIdentity identityAt(const QString& path) {
+    // Through QFile, which knows long paths; closed again before the file is replaced, as
+    // Windows renames nothing over an open file.
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? identityOf(file) : FileIdentity{};
+}
+
+std::optional<QString> syncToDisk(QSaveFile& file) {
+    if (!FlushFileBuffers(systemHandle(file)))
+        return qt_error_string(int(GetLastError()));
+    return std::nullopt;
+}
+
+#else
+
+FileIdentity identityOf(const struct stat& info) {
+    constexpr qint64 kNs = 1'000'000'000;
+    return {true,
+            quint64(info.st_dev),
+            quint64(info.st_ino),
+            qint64(info.st_size),
+            qint64(info.st_mtim.tv_sec) * kNs + info.st_mtim.tv_nsec,
+            qint64(info.st_ctim.tv_sec) * kNs + info.st_ctim.tv_nsec};
+}
+
+FileIdentity identityOf(const QFileDevice& file) {
+    struct stat info;
+    return ::fstat(file.handle(), &info) == 0 ? identityOf(info) : FileIdentity{};
+}
+
+FileIdentity identityAt(const QString& path) {
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? identityOf(info)
+                                                                   : FileIdentity{};
+}
+
+std::optional<QString> syncToDisk(QSaveFile& file) {
+    // EINVAL: a file system that cannot sync, which QSaveFile ignores too.
+    if (::fsync(file.handle()) != 0 && errno != EINVAL)
+        return qt_error_string(errno);
+    return std::nullopt;
+}
+
+#endif
+
 // Whether the file still holds what an earlier read found, compared a piece at a time: a
-// second whole copy of a large database would cost more than the comparison. `problem` says
-// why the file could not be read.
-bool stillHolds(const QString& path, const ReadResult& before, QString& problem) {
+// second whole copy of a large database would cost more than the comparison. `seen` is the
+// file compared, as it was when opened; `problem` says why the file could not be read.
+bool stillHolds(const QString& path, const ReadResult& before, FileIdentity& seen,
+                QString& problem) {
     if (!QFileInfo::exists(path))
         return !before.exists;
     QFile file(path);
@@ -45,6 +134,7 @@ bool stillHolds(const QString& path, const ReadResult& before, QString& problem)
         problem = file.errorString();
         return false;
     }
+    seen = identityOf(file);
     if (!before.exists || file.size() != before.bytes.size())
         return false;
     constexpr qsizetype kPiece = 1 << 20;
@@ -117,12 +207,25 @@ std::optional<FileError> FileIo::write(const QString& path, QByteArrayView bytes
         if (const auto reason =
                 writeChunk(file, bytes.sliced(at, std::min(kChunk, bytes.size() - at))))
             return failed(*reason);
-    // Checked as late as possible: an editor may have saved while this was being written.
+    // On disk before the checks, so that the replacement right after them only renames.
+    if (!file.flush())
+        return failed(file.errorString());
+    if (const auto reason = syncToDisk(file))
+        return failed(*reason);
+    // An editor may have saved while this was being written: checked as late as possible.
     if (readBefore) {
         QString problem;
-        if (!stillHolds(path, *readBefore, problem)) {
-            if (!problem.isEmpty())
-                return failed(problem);
+        FileIdentity seen;
+        bool unchanged = stillHolds(path, *readBefore, seen, problem);
+        if (!problem.isEmpty())
+            return failed(problem);
+        if (unchanged) {
+            compared();
+            // A save since the comparison opened the file, by rename or in place, shows here;
+            // from here to the rename is microseconds, whatever the file's size.
+            unchanged = identityAt(path) == seen;
+        }
+        if (!unchanged) {
             FileError changed = failed(u"another program changed it meanwhile"_s);
             changed.changedSinceRead = true;
             return changed;
@@ -176,6 +279,8 @@ void FileIo::clearAfterCrashedWriter(const QString& path) {
             QFile::remove(left.filePath());
     }
 }
+
+void FileIo::compared() {}
 
 void FileIo::writerBusy() {
     QThread::msleep(20);

@@ -66,6 +66,9 @@ protected:
     virtual std::optional<QString> writeChunk(QSaveFile& file, QByteArrayView chunk);
     // Another writer holds the lock: wait a moment before trying again.
     virtual void writerBusy();
+    // The file was found as it was read and is replaced next. The seam through which tests
+    // save the file meanwhile, as another program may.
+    virtual void compared();
 };
 
 } // namespace stationdb
