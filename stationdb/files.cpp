@@ -7,15 +7,18 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QThread>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #ifdef Q_OS_WIN
 #include <io.h>
 #include <windows.h>
 #else
-#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -90,6 +93,12 @@ std::optional<QString> syncToDisk(QSaveFile& file) {
     return std::nullopt;
 }
 
+// QSaveFile keeps its temporary file open without sharing: only QSaveFile::commit() can
+// rename it.
+QString nameWritten(QSaveFile&, const QString&) {
+    return {};
+}
+
 #else
 
 FileIdentity identityOf(const struct stat& info) {
@@ -119,6 +128,34 @@ std::optional<QString> syncToDisk(QSaveFile& file) {
         return qt_error_string(errno);
     return std::nullopt;
 }
+
+#ifdef Q_OS_LINUX
+// The written file under a name of its own beside `target`, to be renamed over it without
+// QSaveFile::commit(), which syncs it once more: on a file already on disk that flushes the
+// disk's cache, milliseconds between the last check and the rename. Named as QSaveFile names
+// its temporary files, so that one a crashed writer left is cleared alike. Empty where the
+// system gives no such name (no /proc): QSaveFile renames it then.
+QString nameWritten(QSaveFile& file, const QString& target) {
+    const QByteArray written = "/proc/self/fd/" + QByteArray::number(file.handle());
+    static constexpr char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        QString name = target + u'.';
+        for (int i = 0; i < 6; ++i)
+            name += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(62)]);
+        if (::linkat(AT_FDCWD, written.constData(), AT_FDCWD, QFile::encodeName(name).constData(),
+                     AT_SYMLINK_FOLLOW) == 0)
+            return name;
+        if (errno != EEXIST)
+            break;
+    }
+    return {};
+}
+#else
+QString nameWritten(QSaveFile&, const QString&) {
+    return {};
+}
+#endif
 
 #endif
 
@@ -196,7 +233,10 @@ ReadResult FileIo::read(const QString& path) {
 std::optional<FileError> FileIo::write(const QString& path, QByteArrayView bytes,
                                        const ReadResult* readBefore) {
     QSaveFile file(path);
+    QString written; // the written file's own name, where it is renamed here
     const auto failed = [&](const QString& reason) {
+        if (!written.isEmpty())
+            QFile::remove(written);
         file.cancelWriting(); // the temporary file goes, the old file stays
         return FileError{FileError::Operation::Write, path, reason};
     };
@@ -212,6 +252,8 @@ std::optional<FileError> FileIo::write(const QString& path, QByteArrayView bytes
         return failed(file.errorString());
     if (const auto reason = syncToDisk(file))
         return failed(*reason);
+    const QString target = finalPath(path);
+    written = nameWritten(file, target);
     // An editor may have saved while this was being written: checked as late as possible.
     if (readBefore) {
         QString problem;
@@ -231,8 +273,17 @@ std::optional<FileError> FileIo::write(const QString& path, QByteArrayView bytes
             return changed;
         }
     }
-    if (!file.commit())
-        return FileError{FileError::Operation::Write, path, file.errorString()};
+    if (written.isEmpty()) {
+        if (!file.commit())
+            return FileError{FileError::Operation::Write, path, file.errorString()};
+        return std::nullopt;
+    }
+    // QFile::rename never replaces a file.
+    if (std::rename(QFile::encodeName(written).constData(),
+                    QFile::encodeName(target).constData()) != 0)
+        return failed(qt_error_string(errno));
+    written.clear();
+    file.cancelWriting(); // only QSaveFile's own name or handle goes
     return std::nullopt;
 }
 
@@ -269,8 +320,8 @@ void FileIo::clearAfterCrashedWriter(const QString& path) {
     if (!lock)
         return; // a writer is at work
     // Where QSaveFile cannot write an unnamed temporary file (Windows, FAT), it names it
-    // "norvane.txt.XXXXXX". Only those a dead writer wrote while it held the lock go; the
-    // lock file goes with the lock.
+    // "norvane.txt.XXXXXX", and a write on Linux names it so just before the rename. Only
+    // those a dead writer wrote while it held the lock go; the lock file goes with the lock.
     const QFileInfo target(finalPath(path));
     const QStringList pattern{target.fileName() + u".??????"_s};
     for (const QFileInfo& left : target.dir().entryInfoList(pattern, QDir::Files | QDir::Hidden)) {
