@@ -87,6 +87,19 @@ FileIdentity identityAt(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? identityOf(file) : FileIdentity{};
 }
 
+// Whether another program has the file open to write it: a save in place under way, whose
+// half-written file an import must not take for the database.
+bool writerAtWork(const QFileDevice&, const QString& path) {
+    const std::wstring name = QDir::toNativeSeparators(path).toStdWString();
+    const HANDLE handle =
+        CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(handle);
+    return false;
+}
+
 std::optional<QString> syncToDisk(QSaveFile& file) {
     if (!FlushFileBuffers(systemHandle(file)))
         return qt_error_string(int(GetLastError()));
@@ -120,6 +133,21 @@ FileIdentity identityAt(const QString& path) {
     struct stat info;
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? identityOf(info)
                                                                    : FileIdentity{};
+}
+
+// Whether another program has the file open to write it: a save in place under way, whose
+// half-written file an import must not take for the database. Linux grants a read lease only
+// on a file nobody has open for writing; the lease is given back at once. Where there are no
+// leases (another owner's file, other systems), nobody is seen.
+bool writerAtWork(const QFileDevice& file, const QString&) {
+#ifdef F_SETLEASE
+    if (::fcntl(file.handle(), F_SETLEASE, F_RDLCK) != 0)
+        return errno == EAGAIN;
+    ::fcntl(file.handle(), F_SETLEASE, F_UNLCK);
+#else
+    Q_UNUSED(file);
+#endif
+    return false;
 }
 
 std::optional<QString> syncToDisk(QSaveFile& file) {
@@ -172,7 +200,7 @@ bool stillHolds(const QString& path, const ReadResult& before, FileIdentity& see
         return false;
     }
     seen = identityOf(file);
-    if (!before.exists || file.size() != before.bytes.size())
+    if (!before.exists || file.size() != before.bytes.size() || writerAtWork(file, path))
         return false;
     constexpr qsizetype kPiece = 1 << 20;
     QByteArray piece(std::min(kPiece, before.bytes.size()), Qt::Uninitialized);
@@ -263,8 +291,8 @@ std::optional<FileError> FileIo::write(const QString& path, QByteArrayView bytes
             return failed(problem);
         if (unchanged) {
             compared();
-            // A save since the comparison opened the file, by rename or in place, shows here;
-            // from here to the rename is microseconds, whatever the file's size.
+            // A save since the comparison opened the file, by rename or in place, shows here.
+            // Only the rename is left after this (on Windows, commit()'s second flush too).
             unchanged = identityAt(path) == seen;
         }
         if (!unchanged) {

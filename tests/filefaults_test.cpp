@@ -207,6 +207,22 @@ TEST_F(FileFaultsTest, AnImportKeepsWhatOthersWroteMeanwhile) {
         const QByteArray bytes = readFile("norvane.txt") + "JN61AA Q3ED\r\n";
         writeFile("norvane.txt", bytes);
     };
+    std::unique_ptr<QFile> saving; // an editor's save in place, stalled half-way
+    const auto finishSaving = [&] {
+        if (saving)
+            saving->write("C\r\n\r\nJN61AA Q3ED\r\n");
+        saving.reset();
+    };
+    int calls = 0;
+    const auto editorSavesInPlaceSlowly = [&] {
+        if (++calls == 1) {
+            saving = std::make_unique<QFile>(path("norvane.txt"));
+            ASSERT_TRUE(saving->open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            saving->write("JN45AB Q1AB");
+        } else if (calls == 3) {
+            finishSaving();
+        }
+    };
     const QString added = u"Has been added 1 new records \r\nJO60AB Q2NEW \r\n"_s;
     struct Case {
         const char* what;
@@ -225,6 +241,8 @@ TEST_F(FileFaultsTest, AnImportKeepsWhatOthersWroteMeanwhile) {
          "JN45AB Q1ABC\r\nJN61AA Q3ED\r\nJO60AB Q2NEW\r\n\r\n"_b, added},
         {"an editor saves in place once it was compared", 1, true, editorSavesInPlace,
          "JN45AB Q1ABC\r\nJN61AA Q3ED\r\nJO60AB Q2NEW\r\n\r\n"_b, added},
+        {"an editor is still saving in place", 3, false, editorSavesInPlaceSlowly,
+         "JN45AB Q1ABC\r\nJN61AA Q3ED\r\nJO60AB Q2NEW\r\n\r\n"_b, added},
         {"an editor saves every time", 99, false, editorSaves,
          "JN45AB Q1ABC\r\n\r\n"_b + QByteArray("JN61AA Q3ED\r\n").repeated(5),
          u"Cannot write "_s + database() +
@@ -241,6 +259,7 @@ TEST_F(FileFaultsTest, AnImportKeepsWhatOthersWroteMeanwhile) {
         writeFile("norvane.txt", "JN45AB Q1ABC\r\n\r\n"_b);
         startAsIs(&io);
         act(Action::AddEdi);
+        finishSaving();
         if (other.joinable())
             other.join();
         EXPECT_EQ(readFile("norvane.txt"), c.file);
