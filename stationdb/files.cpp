@@ -298,6 +298,7 @@ std::optional<FileError> FileIo::write(const QString& path, QByteArrayView bytes
         if (!unchanged) {
             FileError changed = failed(u"another program changed it meanwhile"_s);
             changed.changedSinceRead = true;
+            waitWhileWritten(path); // a save in place under way is let finish first
             return changed;
         }
     }
@@ -356,6 +357,18 @@ void FileIo::clearAfterCrashedWriter(const QString& path) {
         const qint64 after = locked.msecsTo(left.lastModified());
         if (after >= -2000 && after <= kCrashedWriteMs) // FAT keeps times to two seconds
             QFile::remove(left.filePath());
+    }
+}
+
+void FileIo::waitWhileWritten(const QString& path) {
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) || !writerAtWork(file, path) ||
+            waited.hasExpired(kLockWaitMs))
+            return;
+        writerBusy();
     }
 }
 

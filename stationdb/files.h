@@ -64,11 +64,15 @@ protected:
     // One piece of a write: nothing, or why it failed. The seam through which tests fail a
     // write part-way.
     virtual std::optional<QString> writeChunk(QSaveFile& file, QByteArrayView chunk);
-    // Another writer holds the lock: wait a moment before trying again.
+    // Another writer holds the lock, or has the file open: wait a moment before trying again.
     virtual void writerBusy();
     // The file was found as it was read and is replaced next. The seam through which tests
     // save the file meanwhile, as another program may.
     virtual void compared();
+
+private:
+    // Waits, a few seconds at most, until no other program has the file open for writing.
+    void waitWhileWritten(const QString& path);
 };
 
 } // namespace stationdb

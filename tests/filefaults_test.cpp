@@ -169,6 +169,8 @@ protected:
     }
     void writerBusy() override {
         ++waits;
+        if (whileWaiting)
+            whileWaiting();
         FileIo::writerBusy();
     }
 
@@ -176,6 +178,7 @@ public:
     int pausesLeft = 0;
     bool afterComparison = false;
     std::function<void()> meanwhile;
+    std::function<void()> whileWaiting;
     std::atomic<int> waits = 0;
 };
 
@@ -213,15 +216,10 @@ TEST_F(FileFaultsTest, AnImportKeepsWhatOthersWroteMeanwhile) {
             saving->write("C\r\n\r\nJN61AA Q3ED\r\n");
         saving.reset();
     };
-    int calls = 0;
-    const auto editorSavesInPlaceSlowly = [&] {
-        if (++calls == 1) {
-            saving = std::make_unique<QFile>(path("norvane.txt"));
-            ASSERT_TRUE(saving->open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-            saving->write("JN45AB Q1AB");
-        } else if (calls == 3) {
-            finishSaving();
-        }
+    const auto editorSavesInPlaceSlowly = [&] { // and finishes once the import waits
+        saving = std::make_unique<QFile>(path("norvane.txt"));
+        ASSERT_TRUE(saving->open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        saving->write("JN45AB Q1AB");
     };
     const QString added = u"Has been added 1 new records \r\nJO60AB Q2NEW \r\n"_s;
     struct Case {
@@ -241,7 +239,7 @@ TEST_F(FileFaultsTest, AnImportKeepsWhatOthersWroteMeanwhile) {
          "JN45AB Q1ABC\r\nJN61AA Q3ED\r\nJO60AB Q2NEW\r\n\r\n"_b, added},
         {"an editor saves in place once it was compared", 1, true, editorSavesInPlace,
          "JN45AB Q1ABC\r\nJN61AA Q3ED\r\nJO60AB Q2NEW\r\n\r\n"_b, added},
-        {"an editor is still saving in place", 3, false, editorSavesInPlaceSlowly,
+        {"an editor is still saving in place", 1, false, editorSavesInPlaceSlowly,
          "JN45AB Q1ABC\r\nJN61AA Q3ED\r\nJO60AB Q2NEW\r\n\r\n"_b, added},
         {"an editor saves every time", 99, false, editorSaves,
          "JN45AB Q1ABC\r\n\r\n"_b + QByteArray("JN61AA Q3ED\r\n").repeated(5),
@@ -255,6 +253,7 @@ TEST_F(FileFaultsTest, AnImportKeepsWhatOthersWroteMeanwhile) {
         io.pausesLeft = c.pauses;
         io.afterComparison = c.afterComparison;
         io.meanwhile = c.meanwhile;
+        io.whileWaiting = finishSaving;
         writeFile("myloc.txt", "JN81GD\r\n"_b);
         writeFile("norvane.txt", "JN45AB Q1ABC\r\n\r\n"_b);
         startAsIs(&io);
