@@ -18,6 +18,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -141,7 +142,10 @@ FileIdentity identityAt(const QString& path) {
 // leases (another owner's file, other systems), nobody is seen.
 bool writerAtWork(const QFileDevice& file, const QString&) {
 #ifdef F_SETLEASE
-    if (::fcntl(file.handle(), F_SETLEASE, F_RDLCK) != 0)
+    // A writer that opens the file meanwhile breaks the lease with a signal: SIGURG, which is
+    // ignored, rather than SIGIO, which would end the program.
+    if (::fcntl(file.handle(), F_SETSIG, SIGURG) != 0 ||
+        ::fcntl(file.handle(), F_SETLEASE, F_RDLCK) != 0)
         return errno == EAGAIN;
     ::fcntl(file.handle(), F_SETLEASE, F_UNLCK);
 #else
@@ -187,9 +191,10 @@ QString nameWritten(QSaveFile&, const QString&) {
 
 #endif
 
-// Whether the file still holds what an earlier read found, compared a piece at a time: a
-// second whole copy of a large database would cost more than the comparison. `seen` is the
-// file compared, as it was when opened; `problem` says why the file could not be read.
+// Whether the file still holds what an earlier read found, and nobody is writing it, compared
+// a piece at a time: a second whole copy of a large database would cost more than the
+// comparison. `seen` is the file compared, as it was when opened; `problem` says why the file
+// could not be read.
 bool stillHolds(const QString& path, const ReadResult& before, FileIdentity& seen,
                 QString& problem) {
     if (!QFileInfo::exists(path))
