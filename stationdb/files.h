@@ -47,8 +47,9 @@ public:
     virtual ReadResult read(const QString& path);
     // Replaces the file's whole content through a temporary file, so that a failed write
     // leaves the old file byte for byte as it was and no temporary file behind. With
-    // `readBefore`, the file is replaced only if it still holds what that read found;
-    // otherwise nothing is written and the error says changedSinceRead.
+    // `readBefore`, the file is replaced only if it still holds what that read found and no
+    // other program is writing it; otherwise nothing is written and the error says
+    // changedSinceRead.
     virtual std::optional<FileError> write(const QString& path, QByteArrayView bytes,
                                            const ReadResult* readBefore = nullptr);
 
