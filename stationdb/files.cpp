@@ -32,6 +32,10 @@ namespace {
 
 // How long an import waits for another one to finish; an import takes well under a second.
 constexpr int kLockWaitMs = 5000;
+// How long an import waits for another program to finish writing the file, each time it reads
+// it: an in-place save takes well under a second, and a program that keeps the file open for
+// writing holds five attempts up for five seconds, as long as the writers' lock at most.
+constexpr int kWritingWaitMs = 1000;
 // How long after taking the lock a writer that died may have written its temporary file.
 constexpr qint64 kCrashedWriteMs = 60 * 1000;
 
@@ -371,7 +375,7 @@ void FileIo::waitWhileWritten(const QString& path) {
     for (;;) {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly) || !writerAtWork(file, path) ||
-            waited.hasExpired(kLockWaitMs))
+            waited.hasExpired(kWritingWaitMs))
             return;
         writerBusy();
     }

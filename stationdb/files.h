@@ -72,7 +72,7 @@ protected:
     virtual void compared();
 
 private:
-    // Waits, a few seconds at most, until no other program has the file open for writing.
+    // Waits, a second at most, until no other program has the file open for writing.
     void waitWhileWritten(const QString& path);
 };
 
