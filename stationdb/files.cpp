@@ -7,9 +7,22 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QThread>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -19,6 +32,10 @@ namespace {
 
 // How long an import waits for another one to finish; an import takes well under a second.
 constexpr int kLockWaitMs = 5000;
+// How long an import waits for another program to finish writing the file, each time it reads
+// it: an in-place save takes well under a second, and a program that keeps the file open for
+// writing holds five attempts up for five seconds, as long as the writers' lock at most.
+constexpr int kWritingWaitMs = 1000;
 // How long after taking the lock a writer that died may have written its temporary file.
 constexpr qint64 kCrashedWriteMs = 60 * 1000;
 
@@ -34,10 +51,156 @@ QString lockPath(const QString& path) {
     return finalPath(path) + u".lock"_s;
 }
 
-// Whether the file still holds what an earlier read found, compared a piece at a time: a
-// second whole copy of a large database would cost more than the comparison. `problem` says
-// why the file could not be read.
-bool stillHolds(const QString& path, const ReadResult& before, QString& problem) {
+// Which file a path names and when it was last written, as finely as the system keeps it: a
+// save by rename puts another file there, a save in place gives it new times. Nothing there:
+// all zero.
+struct FileIdentity {
+    bool exists = false;
+    quint64 volume = 0;
+    quint64 file = 0; // inode, or file index on Windows
+    qint64 size = 0;
+    qint64 modified = 0; // nanoseconds, or 100-nanosecond ticks on Windows
+    qint64 changed = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+#ifdef Q_OS_WIN
+
+HANDLE systemHandle(const QFileDevice& file) {
+    return HANDLE(_get_osfhandle(file.handle()));
+}
+
+FileIdentity identityOf(const QFileDevice& file) {
+    BY_HANDLE_FILE_INFORMATION info;
+    FILE_BASIC_INFO times;
+    const HANDLE handle = systemHandle(file);
+    if (!GetFileInformationByHandle(handle, &info) ||
+        !GetFileInformationByHandleEx(handle, FileBasicInfo, &times, sizeof times))
+        return {};
+    return {true,
+            info.dwVolumeSerialNumber,
+            quint64(info.nFileIndexHigh) << 32 | info.nFileIndexLow,
+            qint64(info.nFileSizeHigh) << 32 | info.nFileSizeLow,
+            times.LastWriteTime.QuadPart,
+            times.ChangeTime.QuadPart};
+}
+
+FileIdentity identityAt(const QString& path) {
+    // Through QFile, which knows long paths; closed again before the file is replaced, as
+    // Windows renames nothing over an open file.
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? identityOf(file) : FileIdentity{};
+}
+
+// Whether another program has the file open to write it: a save in place under way, whose
+// half-written file an import must not take for the database.
+bool writerAtWork(const QFileDevice&, const QString& path) {
+    const std::wstring name = QDir::toNativeSeparators(path).toStdWString();
+    const HANDLE handle =
+        CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(handle);
+    return false;
+}
+
+std::optional<QString> syncToDisk(QSaveFile& file) {
+    if (!FlushFileBuffers(systemHandle(file)))
+        return qt_error_string(int(GetLastError()));
+    return std::nullopt;
+}
+
+// QSaveFile keeps its temporary file open without sharing: only QSaveFile::commit() can
+// rename it.
+QString nameWritten(QSaveFile&, const QString&) {
+    return {};
+}
+
+#else
+
+FileIdentity identityOf(const struct stat& info) {
+    constexpr qint64 kNs = 1'000'000'000;
+    return {true,
+            quint64(info.st_dev),
+            quint64(info.st_ino),
+            qint64(info.st_size),
+            qint64(info.st_mtim.tv_sec) * kNs + info.st_mtim.tv_nsec,
+            qint64(info.st_ctim.tv_sec) * kNs + info.st_ctim.tv_nsec};
+}
+
+FileIdentity identityOf(const QFileDevice& file) {
+    struct stat info;
+    return ::fstat(file.handle(), &info) == 0 ? identityOf(info) : FileIdentity{};
+}
+
+FileIdentity identityAt(const QString& path) {
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? identityOf(info)
+                                                                   : FileIdentity{};
+}
+
+// Whether another program has the file open to write it: a save in place under way, whose
+// half-written file an import must not take for the database. Linux grants a read lease only
+// on a file nobody has open for writing; the lease is given back at once. Where there are no
+// leases (another owner's file, other systems), nobody is seen.
+bool writerAtWork(const QFileDevice& file, const QString&) {
+#ifdef F_SETLEASE
+    // A writer that opens the file meanwhile breaks the lease with a signal: SIGURG, which is
+    // ignored, rather than SIGIO, which would end the program.
+    if (::fcntl(file.handle(), F_SETSIG, SIGURG) != 0 ||
+        ::fcntl(file.handle(), F_SETLEASE, F_RDLCK) != 0)
+        return errno == EAGAIN;
+    ::fcntl(file.handle(), F_SETLEASE, F_UNLCK);
+#else
+    Q_UNUSED(file);
+#endif
+    return false;
+}
+
+std::optional<QString> syncToDisk(QSaveFile& file) {
+    // EINVAL: a file system that cannot sync, which QSaveFile ignores too.
+    if (::fsync(file.handle()) != 0 && errno != EINVAL)
+        return qt_error_string(errno);
+    return std::nullopt;
+}
+
+#ifdef Q_OS_LINUX
+// The written file under a name of its own beside `target`, to be renamed over it without
+// QSaveFile::commit(), which syncs it once more: on a file already on disk that flushes the
+// disk's cache, milliseconds between the last check and the rename. Named as QSaveFile names
+// its temporary files, so that one a crashed writer left is cleared alike. Empty where the
+// system gives no such name (no /proc): QSaveFile renames it then.
+QString nameWritten(QSaveFile& file, const QString& target) {
+    const QByteArray written = "/proc/self/fd/" + QByteArray::number(file.handle());
+    static constexpr char kLetters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        QString name = target + u'.';
+        for (int i = 0; i < 6; ++i)
+            name += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(62)]);
+        if (::linkat(AT_FDCWD, written.constData(), AT_FDCWD, QFile::encodeName(name).constData(),
+                     AT_SYMLINK_FOLLOW) == 0)
+            return name;
+        if (errno != EEXIST)
+            break;
+    }
+    return {};
+}
+#else
+QString nameWritten(QSaveFile&, const QString&) {
+    return {};
+}
+#endif
+
+#endif
+
+// Whether the file still holds what an earlier read found, and nobody is writing it, compared
+// a piece at a time: a second whole copy of a large database would cost more than the
+// comparison. `seen` is the file compared, as it was when opened; `problem` says why the file
+// could not be read.
+bool stillHolds(const QString& path, const ReadResult& before, FileIdentity& seen,
+                QString& problem) {
     if (!QFileInfo::exists(path))
         return !before.exists;
     QFile file(path);
@@ -45,7 +208,8 @@ bool stillHolds(const QString& path, const ReadResult& before, QString& problem)
         problem = file.errorString();
         return false;
     }
-    if (!before.exists || file.size() != before.bytes.size())
+    seen = identityOf(file);
+    if (!before.exists || file.size() != before.bytes.size() || writerAtWork(file, path))
         return false;
     constexpr qsizetype kPiece = 1 << 20;
     QByteArray piece(std::min(kPiece, before.bytes.size()), Qt::Uninitialized);
@@ -106,7 +270,10 @@ ReadResult FileIo::read(const QString& path) {
 std::optional<FileError> FileIo::write(const QString& path, QByteArrayView bytes,
                                        const ReadResult* readBefore) {
     QSaveFile file(path);
+    QString written; // the written file's own name, where it is renamed here
     const auto failed = [&](const QString& reason) {
+        if (!written.isEmpty())
+            QFile::remove(written);
         file.cancelWriting(); // the temporary file goes, the old file stays
         return FileError{FileError::Operation::Write, path, reason};
     };
@@ -117,19 +284,44 @@ std::optional<FileError> FileIo::write(const QString& path, QByteArrayView bytes
         if (const auto reason =
                 writeChunk(file, bytes.sliced(at, std::min(kChunk, bytes.size() - at))))
             return failed(*reason);
-    // Checked as late as possible: an editor may have saved while this was being written.
+    // On disk before the checks, so that the replacement right after them only renames.
+    if (!file.flush())
+        return failed(file.errorString());
+    if (const auto reason = syncToDisk(file))
+        return failed(*reason);
+    const QString target = finalPath(path);
+    written = nameWritten(file, target);
+    // An editor may have saved while this was being written: checked as late as possible.
     if (readBefore) {
         QString problem;
-        if (!stillHolds(path, *readBefore, problem)) {
-            if (!problem.isEmpty())
-                return failed(problem);
+        FileIdentity seen;
+        bool unchanged = stillHolds(path, *readBefore, seen, problem);
+        if (!problem.isEmpty())
+            return failed(problem);
+        if (unchanged) {
+            compared();
+            // A save since the comparison opened the file, by rename or in place, shows here.
+            // Only the rename is left after this (on Windows, commit()'s second flush too).
+            unchanged = identityAt(path) == seen;
+        }
+        if (!unchanged) {
             FileError changed = failed(u"another program changed it meanwhile"_s);
             changed.changedSinceRead = true;
+            waitWhileWritten(path); // a save in place under way is let finish first
             return changed;
         }
     }
-    if (!file.commit())
-        return FileError{FileError::Operation::Write, path, file.errorString()};
+    if (written.isEmpty()) {
+        if (!file.commit())
+            return FileError{FileError::Operation::Write, path, file.errorString()};
+        return std::nullopt;
+    }
+    // QFile::rename never replaces a file.
+    if (std::rename(QFile::encodeName(written).constData(),
+                    QFile::encodeName(target).constData()) != 0)
+        return failed(qt_error_string(errno));
+    written.clear();
+    file.cancelWriting(); // only QSaveFile's own name or handle goes
     return std::nullopt;
 }
 
@@ -166,8 +358,8 @@ void FileIo::clearAfterCrashedWriter(const QString& path) {
     if (!lock)
         return; // a writer is at work
     // Where QSaveFile cannot write an unnamed temporary file (Windows, FAT), it names it
-    // "norvane.txt.XXXXXX". Only those a dead writer wrote while it held the lock go; the
-    // lock file goes with the lock.
+    // "norvane.txt.XXXXXX", and a write on Linux names it so just before the rename. Only
+    // those a dead writer wrote while it held the lock go; the lock file goes with the lock.
     const QFileInfo target(finalPath(path));
     const QStringList pattern{target.fileName() + u".??????"_s};
     for (const QFileInfo& left : target.dir().entryInfoList(pattern, QDir::Files | QDir::Hidden)) {
@@ -176,6 +368,20 @@ void FileIo::clearAfterCrashedWriter(const QString& path) {
             QFile::remove(left.filePath());
     }
 }
+
+void FileIo::waitWhileWritten(const QString& path) {
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) || !writerAtWork(file, path) ||
+            waited.hasExpired(kWritingWaitMs))
+            return;
+        writerBusy();
+    }
+}
+
+void FileIo::compared() {}
 
 void FileIo::writerBusy() {
     QThread::msleep(20);

@@ -47,8 +47,9 @@ public:
     virtual ReadResult read(const QString& path);
     // Replaces the file's whole content through a temporary file, so that a failed write
     // leaves the old file byte for byte as it was and no temporary file behind. With
-    // `readBefore`, the file is replaced only if it still holds what that read found;
-    // otherwise nothing is written and the error says changedSinceRead.
+    // `readBefore`, the file is replaced only if it still holds what that read found and no
+    // other program is writing it; otherwise nothing is written and the error says
+    // changedSinceRead.
     virtual std::optional<FileError> write(const QString& path, QByteArrayView bytes,
                                            const ReadResult* readBefore = nullptr);
 
@@ -64,8 +65,15 @@ protected:
     // One piece of a write: nothing, or why it failed. The seam through which tests fail a
     // write part-way.
     virtual std::optional<QString> writeChunk(QSaveFile& file, QByteArrayView chunk);
-    // Another writer holds the lock: wait a moment before trying again.
+    // Another writer holds the lock, or has the file open: wait a moment before trying again.
     virtual void writerBusy();
+    // The file was found as it was read and is replaced next. The seam through which tests
+    // save the file meanwhile, as another program may.
+    virtual void compared();
+
+private:
+    // Waits, a second at most, until no other program has the file open for writing.
+    void waitWhileWritten(const QString& path);
 };
 
 } // namespace stationdb

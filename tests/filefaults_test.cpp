@@ -154,22 +154,31 @@ TEST_F(FileFaultsTest, AnEditorReplacingTheDatabaseBetweenKeystrokesIsSeenAtOnce
     EXPECT_TRUE(dialogs.messages.isEmpty()) << "a missing database is a normal state";
 }
 
-// Holds every write of an import before its first piece, after the import has read the file.
+// Holds every write of an import before its first piece, after the import has read the file,
+// or once it has compared the file with what it read.
 class PausingIo : public stationdb::FileIo {
 protected:
     std::optional<QString> writeChunk(QSaveFile& file, QByteArrayView chunk) override {
-        if (file.pos() == 0 && pausesLeft-- > 0)
+        if (!afterComparison && file.pos() == 0 && pausesLeft-- > 0)
             meanwhile();
         return FileIo::writeChunk(file, chunk);
     }
+    void compared() override {
+        if (afterComparison && pausesLeft-- > 0)
+            meanwhile();
+    }
     void writerBusy() override {
         ++waits;
+        if (whileWaiting)
+            whileWaiting();
         FileIo::writerBusy();
     }
 
 public:
     int pausesLeft = 0;
+    bool afterComparison = false;
     std::function<void()> meanwhile;
+    std::function<void()> whileWaiting;
     std::atomic<int> waits = 0;
 };
 
@@ -197,20 +206,42 @@ TEST_F(FileFaultsTest, AnImportKeepsWhatOthersWroteMeanwhile) {
         editor.write(readFile("norvane.txt") + "JN61AA Q3ED\r\n");
         ASSERT_TRUE(editor.commit());
     };
+    const auto editorSavesInPlace = [&] { // as Notepad does: truncated, then written
+        const QByteArray bytes = readFile("norvane.txt") + "JN61AA Q3ED\r\n";
+        writeFile("norvane.txt", bytes);
+    };
+    std::unique_ptr<QFile> saving; // an editor's save in place, stalled half-way
+    const auto finishSaving = [&] {
+        if (saving)
+            saving->write("C\r\n\r\nJN61AA Q3ED\r\n");
+        saving.reset();
+    };
+    const auto editorSavesInPlaceSlowly = [&] { // and finishes once the import waits
+        saving = std::make_unique<QFile>(path("norvane.txt"));
+        ASSERT_TRUE(saving->open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        saving->write("JN45AB Q1AB");
+    };
     const QString added = u"Has been added 1 new records \r\nJO60AB Q2NEW \r\n"_s;
     struct Case {
         const char* what;
         int pauses;
+        bool afterComparison;
         std::function<void()> meanwhile;
         QByteArray file;
         QString message;
     };
     const Case cases[] = {
-        {"another window imports", 1, otherWindowImports,
+        {"another window imports", 1, false, otherWindowImports,
          "JN45AB Q1ABC\r\nJO60AB Q2NEW\r\nJO60AB Q2TWO\r\n\r\n"_b, added},
-        {"an editor saves once", 1, editorSaves,
+        {"an editor saves once", 1, false, editorSaves,
          "JN45AB Q1ABC\r\nJN61AA Q3ED\r\nJO60AB Q2NEW\r\n\r\n"_b, added},
-        {"an editor saves every time", 99, editorSaves,
+        {"an editor saves once it was compared", 1, true, editorSaves,
+         "JN45AB Q1ABC\r\nJN61AA Q3ED\r\nJO60AB Q2NEW\r\n\r\n"_b, added},
+        {"an editor saves in place once it was compared", 1, true, editorSavesInPlace,
+         "JN45AB Q1ABC\r\nJN61AA Q3ED\r\nJO60AB Q2NEW\r\n\r\n"_b, added},
+        {"an editor is still saving in place", 1, false, editorSavesInPlaceSlowly,
+         "JN45AB Q1ABC\r\nJN61AA Q3ED\r\nJO60AB Q2NEW\r\n\r\n"_b, added},
+        {"an editor saves every time", 99, false, editorSaves,
          "JN45AB Q1ABC\r\n\r\n"_b + QByteArray("JN61AA Q3ED\r\n").repeated(5),
          u"Cannot write "_s + database() +
              u": another program changed it each of the 5 times it was read\r\n"
@@ -220,11 +251,14 @@ TEST_F(FileFaultsTest, AnImportKeepsWhatOthersWroteMeanwhile) {
         SCOPED_TRACE(c.what);
         PausingIo io;
         io.pausesLeft = c.pauses;
+        io.afterComparison = c.afterComparison;
         io.meanwhile = c.meanwhile;
+        io.whileWaiting = finishSaving;
         writeFile("myloc.txt", "JN81GD\r\n"_b);
         writeFile("norvane.txt", "JN45AB Q1ABC\r\n\r\n"_b);
         startAsIs(&io);
         act(Action::AddEdi);
+        finishSaving();
         if (other.joinable())
             other.join();
         EXPECT_EQ(readFile("norvane.txt"), c.file);
