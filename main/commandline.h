@@ -1,4 +1,4 @@
-// The command line: norvane [--dir DIR] [COMMAND ARGUMENT...], norvane --help, --version.
+// The command line: norvane [--dir DIR] [COMMAND ARGUMENT... | LOG...], norvane --help, --version.
 #pragma once
 
 #include <QString>
@@ -12,9 +12,11 @@ struct CommandLine {
     QString givenFolder; // --dir, empty when not given
     QString text;        // Help: the usage and options; Error: what is wrong, one line
     QStringList command; // Command: its name, then its arguments
+    QStringList logs;    // Start: log files to open in the log window, to be checked
 };
 
-// arguments: as QCoreApplication::arguments() gives them, the program first.
+// arguments: as QCoreApplication::arguments() gives them, the program first. A first word
+// that names a command runs it; any other words are log files (a double-clicked log).
 CommandLine parseCommandLine(const QStringList& arguments);
 
 } // namespace launcher

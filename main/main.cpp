@@ -1,4 +1,4 @@
-// Starts Norvane: norvane [--dir DIR] [COMMAND ARGUMENT...], norvane --help, --version
+// Starts Norvane: norvane [--dir DIR] [COMMAND ARGUMENT... | LOG...], norvane --help, --version
 #include "app/datafolder.h"
 #include "app/program.h"
 #include "cli/commands.h"
@@ -37,12 +37,6 @@ int main(int argc, char* argv[]) {
     {
         QCoreApplication core(argc, argv);
         commandLine = launcher::parseCommandLine(QCoreApplication::arguments());
-        if (commandLine.action == launcher::CommandLine::Action::Command &&
-            !cli::isCommand(commandLine.command.first()))
-            commandLine = {launcher::CommandLine::Action::Error,
-                           {},
-                           u"Unknown command '%1'."_s.arg(commandLine.command.first()),
-                           {}};
         if (commandLine.action != launcher::CommandLine::Action::Start)
             launcher::useParentConsole();
         switch (commandLine.action) {
@@ -99,5 +93,7 @@ int main(int argc, char* argv[]) {
     program.start();
     if (program.ended())
         return 0;
+    if (!commandLine.logs.isEmpty())
+        program.openLogFiles(commandLine.logs);
     return QApplication::exec();
 }
