@@ -88,6 +88,10 @@ else
 fi
 toolchain=$kit/mingw-w64-x86_64-toolchain.cmake
 echo "Qt kit: $kit"
+# A build folder configured with another kit would go on finding that one.
+for folder in "$out/norvane" "$out/qtnetwork-check"; do
+    grep -q -F "Qt6_DIR:PATH=$kit/" "$folder/CMakeCache.txt" 2> /dev/null || rm -f "$folder/CMakeCache.txt"
+done
 
 # -- build ---------------------------------------------------------------------------------
 step "GoogleTest for Windows"
