@@ -46,4 +46,10 @@ std::optional<QString> Program::logFilesText(const QStringList& paths) {
     return logs.text;
 }
 
+void Program::openLogFiles(const QStringList& paths) {
+    forms_.form(u"Form1").button(u"Command2").click();
+    if (const auto text = logFilesText(paths))
+        forms_.form(u"Form3").textBox(u"Text1").setText(*text);
+}
+
 } // namespace app

@@ -29,6 +29,9 @@ public:
     // The text of log files for the log window's paste box; nothing when one of them cannot
     // be read, which the operator is told.
     std::optional<QString> logFilesText(const QStringList& paths);
+    // "Check LOG" with the logs' text in the paste box, as if dropped there; nothing is
+    // checked until the operator presses a button.
+    void openLogFiles(const QStringList& paths);
 
     ui::Forms& forms() { return forms_; }
     stationdb::StationDb& db() { return db_; }

@@ -1,5 +1,7 @@
 #include "commandline.h"
 
+#include "cli/commands.h"
+
 #include <QCommandLineParser>
 
 using namespace Qt::StringLiterals;
@@ -28,9 +30,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     const QCommandLineOption format(
         u"format"_s, u"With import: the lists are FORMAT (see below)."_s, u"FORMAT"_s);
     parser.addOptions({help, version, dir, rotator, listen, format});
-    parser.addPositionalArgument(u"command"_s,
-                                 u"A command to run without a window (below), after the options."_s,
-                                 u"[command argument...]"_s);
+    parser.addPositionalArgument(
+        u"command"_s,
+        u"A command to run without a window (below), after the options; or contest logs to "
+        u"open in the log window, to check."_s,
+        u"[command argument... | log...]"_s);
 
     if (!parser.parse(arguments))
         return CommandLine::failure(parser.errorText());
@@ -55,9 +59,12 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         line.text = parser.helpText();
     } else if (parser.isSet(version)) {
         line.action = CommandLine::Action::Version;
-    } else if (!parser.positionalArguments().isEmpty()) {
+    } else if (const QStringList words = parser.positionalArguments();
+               !words.isEmpty() && cli::isCommand(words.first())) {
         line.action = CommandLine::Action::Command;
-        line.command = parser.positionalArguments();
+        line.command = words;
+    } else {
+        line.logs = words; // a double-clicked log, say
     }
     if (parser.isSet(format)) {
         // The import command reads it among its own arguments.

@@ -1,6 +1,5 @@
 // The command line: norvane [--dir DIR] [--rotator HOST[:PORT]] [--listen LOGGER[:PORT]]...
-// [COMMAND ARGUMENT...],
-// norvane --help, --version.
+// [COMMAND ARGUMENT... | LOG...], norvane --help, --version.
 #pragma once
 
 #include "station/settings.h"
@@ -17,6 +16,7 @@ struct CommandLine {
     QString givenFolder; // --dir, empty when not given
     QString text;        // Help: the usage and options; Error: what is wrong, one line
     QStringList command; // Command: its name, then its arguments
+    QStringList logs;    // Start: log files to open in the log window, to be checked
     // --rotator: rotctld's address for this run, over the station settings' one
     std::optional<station::RotatorAddress> rotator;
     // --listen, repeatable: loggers' feeds switched on for this run
@@ -31,7 +31,8 @@ struct CommandLine {
     }
 };
 
-// arguments: as QCoreApplication::arguments() gives them, the program first.
+// arguments: as QCoreApplication::arguments() gives them, the program first. A first word
+// that names a command runs it; any other words are log files (a double-clicked log).
 CommandLine parseCommandLine(const QStringList& arguments);
 
 } // namespace launcher

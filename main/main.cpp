@@ -1,4 +1,4 @@
-// Starts Norvane: norvane [OPTION...] [COMMAND ARGUMENT...], norvane --help, --version
+// Starts Norvane: norvane [OPTION...] [COMMAND ARGUMENT... | LOG...], norvane --help, --version
 #include "app/datafolder.h"
 #include "app/program.h"
 #include "cli/commands.h"
@@ -38,10 +38,6 @@ int main(int argc, char* argv[]) {
     {
         QCoreApplication core(argc, argv);
         commandLine = launcher::parseCommandLine(QCoreApplication::arguments());
-        if (commandLine.action == launcher::CommandLine::Action::Command &&
-            !cli::isCommand(commandLine.command.first()))
-            commandLine = launcher::CommandLine::failure(
-                u"Unknown command '%1'."_s.arg(commandLine.command.first()));
         if (commandLine.action != launcher::CommandLine::Action::Start)
             launcher::useParentConsole();
         switch (commandLine.action) {
@@ -106,5 +102,7 @@ int main(int argc, char* argv[]) {
     if (program.ended())
         return 0;
     station.showStatus();
+    if (!commandLine.logs.isEmpty())
+        program.openLogFiles(commandLine.logs);
     return QApplication::exec();
 }

@@ -20,6 +20,8 @@ packages=("$@")
     clang-format                      # 14 on Debian 12, the one the layout check runs with
     dpkg-dev file lintian             # the Debian package: dependencies, checks
     desktop-file-utils appstream      # validators of the menu entry and the metainfo
+    shared-mime-info xdg-utils        # the EDI logs' file type as a file manager sees it
+    libfile-mimeinfo-perl             #   (without a desktop, xdg-mime asks its mimetype)
     libhamlib-utils                   # rotctld, the rotator the station tests turn
     hyperfine                         # whole-process timings (bench/lists.sh)
 )

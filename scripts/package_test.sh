@@ -3,7 +3,7 @@
 # would: the desktop file and the AppStream metadata validate, lintian finds no error and
 # no missing hardening, only runtime libraries are required, and the program unpacked into
 # a scratch root answers --version and --help, the latter with the per-user data folder of
-# an installed program.
+# an installed program, and there names EDI logs by their type and offers itself for them.
 # usage: package_test.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,7 +33,8 @@ echo "-- the unpacked program runs"
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg -x "$deb" "$root"
-for file in bin/norvane share/applications/norvane.desktop share/man/man1/norvane.1.gz \
+for file in bin/norvane share/applications/norvane.desktop share/mime/packages/norvane.xml \
+            share/man/man1/norvane.1.gz \
             share/metainfo/io.github.norvane.norvane.metainfo.xml share/doc/norvane/copyright \
             share/icons/hicolor/{16x16,24x24,32x32,48x48}/apps/norvane.png \
             share/icons/hicolor/scalable/apps/norvane.svg; do
@@ -46,4 +47,18 @@ help=$(env -u DISPLAY -u XDG_DATA_HOME HOME="$root/home" "$root/usr/bin/norvane"
 grep -qxF "Data folder: $root/home/.local/share/norvane" <<< "$help" ||
     fail "--help names another data folder: $help"
 [ ! -e "$root/home" ] || fail "--help created the data folder"
+echo "-- EDI logs: their type, by name and by content, and the program for it"
+XDG_DATA_DIRS="$root/usr/share" update-mime-database "$root/usr/share/mime"
+update-desktop-database "$root/usr/share/applications"
+printf '\357\273\277[REG1TEST;1]\r\n' > "$root/log-with-bom" # no .edi: the content tells
+# No desktop environment: xdg-mime asks the shared MIME database of XDG_DATA_DIRS alone.
+xdg() {
+    env -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION -u KDE_FULL_SESSION HOME="$root/home" \
+        XDG_DATA_DIRS="$root/usr/share" xdg-mime "$@"
+}
+for log in tests/data/edi/log-144mhz-large.edi "$root/log-with-bom"; do
+    type=$(xdg query filetype "$log")
+    [ "$type" = text/x-reg1test ] || fail "$log is $type"
+done
+[ "$(xdg query default text/x-reg1test)" = norvane.desktop ] || fail "no program for EDI logs"
 echo "package test passed"

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Builds the Windows program on Debian: cross-compiles Norvane for 64-bit Windows with
-# MinGW-w64 and a static Qt, runs every test under Wine, starts the real window under Wine
-# on Xvfb and packs the portable zip.
+# MinGW-w64 and a static Qt, runs every test under Wine, checks QtNetwork under Wine, starts
+# the real window under Wine on Xvfb, packs the portable zip, builds the installer and checks
+# it in a fresh Wine prefix.
 # usage: scripts/windows.sh [--no-kit-build]
 #
 # The Qt kit: NORVANE_QT_MINGW (an unpacked kit), else qt6-mingw-static-6.4.2.tar.xz from
 # NORVANE_TOOLCHAINS (default: shared/toolchains beside the repository) unpacked into
 # ~/.cache/norvane, else built there from Debian's source with scripts/build-qt6-mingw.sh
-# (half an hour; --no-kit-build skips the whole script instead).
+# (half an hour; --no-kit-build skips the whole script instead). A kit without QtNetwork
+# gets it in a copy, ~/.cache/norvane/qt6-mingw-static-network, built once (a few minutes).
 #
-# Writes build-win/norvane-VERSION-win64.zip and build-win/windows.png.
+# Writes build-win/norvane-VERSION-win64.zip, build-win/norvane-VERSION-setup.exe,
+# build-win/windows.png and build-win/windows-installer.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
@@ -25,42 +28,70 @@ step() { echo "== $* ($(( $(date +%s) - started )) s)"; }
 
 # -- the Qt kit ----------------------------------------------------------------------------
 if [ -n "${NORVANE_QT_MINGW:-}" ]; then
-    kit=$(realpath "$NORVANE_QT_MINGW")
+    base=$(realpath "$NORVANE_QT_MINGW")
 elif [ -f "$tarball" ]; then
-    kit=$cache/qt6-mingw-static
+    base=$cache/qt6-mingw-static
     source_stamp=$(stat -c '%s %Y' "$tarball")
-    if [ "$(cat "$kit/.unpacked-from" 2> /dev/null)" != "$source_stamp" ]; then
+    if [ "$(cat "$base/.unpacked-from" 2> /dev/null)" != "$source_stamp" ]; then
         step "unpacking $tarball into $cache"
         mkdir -p "$cache"
         unpack=$(mktemp -d "$cache/unpack.XXXXXX")
         tar -C "$unpack" -xJf "$tarball"
         echo "$source_stamp" > "$unpack/qt6-mingw-static/.unpacked-from"
-        rm -rf "$kit"
-        mv "$unpack/qt6-mingw-static" "$kit"
+        rm -rf "$base"
+        mv "$unpack/qt6-mingw-static" "$base"
         rmdir "$unpack"
     fi
 elif [ "${1:-}" = --no-kit-build ]; then
     echo "no Qt kit for MinGW (NORVANE_QT_MINGW, $tarball): Windows build skipped"
     exit 0
 else
-    kit=$cache/qt6-mingw-static
-    if [ ! -f "$kit/mingw-w64-x86_64-toolchain.cmake" ]; then
+    base=$cache/qt6-mingw-static
+    if [ ! -f "$base/mingw-w64-x86_64-toolchain.cmake" ]; then
         step "building the Qt kit from Debian's source (about 30 minutes)"
-        TOP=$cache/qt6-mingw-work PREFIX=$kit STAGES="deps source toolchain configure build install" \
-            bash scripts/build-qt6-mingw.sh
+        TOP=$cache/qt6-mingw-work SRCAPT=$cache/qt6-source PREFIX=$base \
+            STAGES="deps source toolchain configure build install" bash scripts/build-qt6-mingw.sh
     fi
 fi
-toolchain=$kit/mingw-w64-x86_64-toolchain.cmake
-[ -f "$toolchain" ] || fail "$kit is no Qt kit for MinGW: it has no mingw-w64-x86_64-toolchain.cmake"
-echo "Qt kit: $kit"
+[ -f "$base/mingw-w64-x86_64-toolchain.cmake" ] ||
+    fail "$base is no Qt kit for MinGW: it has no mingw-w64-x86_64-toolchain.cmake"
 
 # -- tools ---------------------------------------------------------------------------------
 # Wine's recommendations (sound, video, 3D: 70 packages) are not needed. fonts-wine gives
-# Tahoma, the font Windows programs ask Wine for; googletest is GoogleTest's source.
+# Tahoma, the font Windows programs ask Wine for; googletest is GoogleTest's source; Debian's
+# own Qt, perl and patch build QtNetwork; rotctld is the Linux program started from Wine;
+# nsis makes the installer; xclip reads what the installed program copies.
 step "tools"
 scripts/deps.sh --no-install-recommends cmake ninja-build g++-mingw-w64-x86-64-posix \
     mingw-w64-tools googletest wine wine64 fonts-wine fonts-liberation xvfb xdotool \
-    imagemagick icoutils zip xz-utils
+    imagemagick icoutils zip xz-utils qt6-base-dev qt6-base-dev-tools perl patch \
+    libhamlib-utils nsis xclip
+
+# -- QtNetwork -----------------------------------------------------------------------------
+# Added to a copy of the kit, never to the kit itself; built again when the kit or the
+# script that builds it changes.
+if [ -d "$base/lib/cmake/Qt6Network" ]; then
+    kit=$base
+else
+    kit=$cache/qt6-mingw-static-network
+    stamp="$(stat -c '%s %Y' "$base/lib/libQt6Core.a") $(sha256sum < scripts/build-qt6-mingw.sh)"
+    if [ "$(cat "$kit/.built-from" 2> /dev/null)" != "$stamp" ]; then
+        step "QtNetwork for the kit, into $kit"
+        mkdir -p "$cache"
+        top=$(mktemp -d "$cache/qt6-network-work.XXXXXX")
+        TOP=$top SRCAPT=$cache/qt6-source BASEKIT=$base NETKIT=$kit \
+            STAGES="source network" bash scripts/build-qt6-mingw.sh > /dev/null ||
+            { tail -n 40 "$top/build.log"; fail "QtNetwork did not build (log: $top/build.log)"; }
+        echo "$stamp" > "$kit/.built-from"
+        rm -rf "$top" # the source download stays, in qt6-source
+    fi
+fi
+toolchain=$kit/mingw-w64-x86_64-toolchain.cmake
+echo "Qt kit: $kit"
+# A build folder configured with another kit would go on finding that one.
+for folder in "$out/norvane" "$out/qtnetwork-check"; do
+    grep -q -F "Qt6_DIR:PATH=$kit/" "$folder/CMakeCache.txt" 2> /dev/null || rm -f "$folder/CMakeCache.txt"
+done
 
 # -- build ---------------------------------------------------------------------------------
 step "GoogleTest for Windows"
@@ -92,16 +123,30 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-fonts=$WINEPREFIX/drive_c/windows/Fonts
-if [ ! -f "$fonts/marlett.ttf" ]; then # the prefix's last step
-    step "a Wine prefix"
+# Makes the Wine prefix WINEPREFIX unless it is there already.
+make_prefix() {
+    local fonts=$WINEPREFIX/drive_c/windows/Fonts
+    [ ! -f "$fonts/marlett.ttf" ] || return 0 # the prefix's last step
+    step "a Wine prefix in $WINEPREFIX"
     wineboot -i > /dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f > /dev/null
     wineserver -w
     # Debian's Wine does not find the fonts of fonts-wine by itself: Tahoma for the texts,
     # Marlett for the title bar's buttons, which Wine draws itself (no window manager here).
     cp /usr/share/wine/fonts/{tahoma,tahomabd,marlett}.ttf "$fonts/"
-fi
+}
+# The newest visible window whose title matches. Wine makes and drops helper windows while
+# a program starts, which can fail a search: ask again.
+find_window() {
+    local id
+    for _ in $(seq 120); do
+        id=$(xdotool search --onlyvisible --name "$1" 2> /dev/null | tail -n1) || true
+        [ -z "$id" ] || { echo "$id"; return 0; }
+        sleep 0.5
+    done
+    fail "no window titled '$1'"
+}
+make_prefix
 # One server for all tests, and Wine's own services started now: started by the first test,
 # they would keep its output pipe open and CTest would wait for them.
 wineserver -k 2> /dev/null || true # one left by an interrupted run
@@ -110,6 +155,15 @@ wineboot < /dev/null > /dev/null 2>&1
 
 step "every test under Wine"
 ctest --test-dir "$out/norvane" --output-on-failure -j "$jobs"
+
+# TCP and UDP on 127.0.0.1, multicast on the loopback interface, and rotctld started from
+# the Windows side, as the station features need them.
+step "QtNetwork under Wine"
+cmake -S scripts/qtnetwork-check -B "$out/qtnetwork-check" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$kit" > /dev/null
+cmake --build "$out/qtnetwork-check" > /dev/null
+timeout 120 wine "$out/qtnetwork-check/qtnetwork_check.exe" "$work" /usr/bin/rotctld -m 1 -t PORT |
+    tr -d '\r'
 
 # -- the portable program ------------------------------------------------------------------
 step "the portable zip"
@@ -122,6 +176,11 @@ x86_64-w64-mingw32-strip -o "$exe" "$out/norvane/main/norvane.exe"
 sed 's/$/\r/' packaging/windows/README.txt > "$out/$name/README.txt"
 sed 's/$/\r/' LICENSE > "$out/$name/LICENSE.txt"
 (cd "$out" && zip -q -X -r "$name.zip" "$name")
+
+step "the installer"
+setup=$out/norvane-$version-setup.exe
+makensis -V2 -WX -DVERSION="$version" -DFILES="$out/$name" -DICON="$repo/main/icons/norvane.ico" \
+    -DOUTFILE="$setup" packaging/windows/norvane.nsi
 
 # One file: Windows' own DLLs only, a GUI program, with the icon and the version resource.
 headers=$(x86_64-w64-mingw32-objdump -p "$exe")
@@ -161,15 +220,7 @@ cp -p "$data/norvane.txt" "$data/myloc.txt" "$work"
 wine "$exe" --dir "$(winepath -w "$data")" > "$work/norvane.log" 2>&1 &
 app=$!
 pids+=("$app")
-# Wine makes and drops helper windows while it starts, which can fail a search: ask again.
-title="Norvane v1.2 - tamsel - 4 different Call"
-main=
-for _ in $(seq 120); do
-    main=$(xdotool search --onlyvisible --name "^$title\$" 2> /dev/null | tail -n1) || true
-    [ -z "$main" ] || break
-    sleep 0.5
-done
-[ -n "$main" ] || fail "no window titled '$title'"
+main=$(find_window "^Norvane v1.2 - tamsel - 4 different Call\$")
 sleep 1
 # The caret starts in the locator field; Tab leads to the call field.
 xdotool mousemove --window "$main" 50 50 windowfocus --sync "$main" key Tab type --delay 50 q1ab
@@ -186,5 +237,79 @@ fi
     grep -i -e warning -e error -e fail ||
     fail "the program complained"
 
+# -- the installer, in a fresh Wine prefix -------------------------------------------------
+step "the installer in a fresh Wine prefix"
+wineserver -k
+wineserver -w
+export WINEPREFIX=$out/wine-installer
+rm -rf "$WINEPREFIX"
+make_prefix
+wine "$setup" > /dev/null 2>&1 &
+pids+=($!)
+page=$(find_window "^Norvane $version Setup\$")
+sleep 1
+import -window "$page" "$out/windows-installer.png"
+wineserver -k # Cancel would ask whether to quit
+wineserver -w
+
+wine "$setup" /S
+wineserver -w
+program_files=$WINEPREFIX/drive_c/Program\ Files/Norvane
+for file in norvane.exe README.txt LICENSE.txt uninstall.exe; do
+    [ -f "$program_files/$file" ] || fail "the installer put no $file into Program Files\\Norvane"
+done
+shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Norvane.lnk"
+[ -f "$shortcut" ] || fail "no Start-menu shortcut"
+installed='C:\Program Files\Norvane\norvane.exe'
+[ "$(wine "$installed" --version | tr -d '\r')" = "$version" ] || fail "the installed norvane.exe --version"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Norvane'
+entries=$(wine reg query "$uninstall_key" | tr -d '\r')
+for value in DisplayName DisplayIcon Publisher EstimatedSize UninstallString \
+    "DisplayVersion *REG_SZ *$version" 'QuietUninstallString *REG_SZ *".*uninstall.exe" /S'; do
+    grep -q -E "^ +$value" <<< "$entries" || fail "the uninstall key lacks $value: $entries"
+done
+
+# A double click on a log: Windows' association starts the installed program with it, which
+# keeps its data in %APPDATA%\norvane, asks for the own locator first (the default is
+# taken), then shows the log in the log window, ready to check.
+appdata=$(winepath -u "$(wine cmd /c echo '%APPDATA%' | tr -d '\r')")/norvane
+log="$work/Contest logs/Zoë 144 MHz.edi"
+mkdir -p "$(dirname "$log")"
+cp tests/data/edi/log-144mhz-large.edi "$log"
+wine start /wait /unix "$log" > "$work/installed.log" 2>&1 & # ends with the program
+app=$!
+pids+=("$app")
+ask=$(find_window '^Norvane v1.2$')
+xdotool windowfocus --sync "$ask" key Return
+logwindow=$(find_window '^EDI check$')
+sleep 1
+echo -n > "$work/clipboard"
+xdotool windowfocus --sync "$logwindow" key ctrl+a ctrl+c
+sleep 1
+xclip -o -selection clipboard > "$work/clipboard" 2> /dev/null || true
+diff <(tr -d '\r' < "$log") <(tr -d '\r' < "$work/clipboard") > /dev/null ||
+    fail "the log window does not hold the log: $(head -c 200 "$work/clipboard")"
+# The log window has the focus: closing it first, then the main window ends the program.
+xdotool key alt+F4
+for _ in $(seq 50); do xdotool search --onlyvisible --name '^EDI check$' > /dev/null || break; sleep 0.1; done
+xdotool windowfocus --sync "$(find_window '^Norvane v1.2 - tamsel')" key alt+F4
+for _ in $(seq 200); do kill -0 "$app" 2> /dev/null || break; sleep 0.1; done
+if kill -0 "$app" 2> /dev/null; then
+    import -window root "$out/windows-failure.png"
+    fail "closing the main window did not end the program (screen: $out/windows-failure.png)"
+fi
+wineserver -w
+[ "$(cat "$appdata/myloc.txt")" = $'jn81gd\r' ] || fail "no myloc.txt in %APPDATA%\\norvane"
+[ ! -e "$program_files/myloc.txt" ] || fail "the installed program wrote into Program Files"
+
+wine "C:\\Program Files\\Norvane\\uninstall.exe" /S # a copy of itself in %TEMP% does the work
+wineserver -w
+[ ! -e "$program_files" ] || fail "the silent uninstall left Program Files\\Norvane"
+[ ! -e "$shortcut" ] || fail "the silent uninstall left the Start-menu shortcut"
+[ -f "$appdata/myloc.txt" ] || fail "the uninstall removed %APPDATA%\\norvane"
+! wine reg query "$uninstall_key" > /dev/null 2>&1 || fail "the uninstall left its registry key"
+! wine reg query 'HKLM\Software\Classes\Norvane.EdiLog' > /dev/null 2>&1 ||
+    fail "the uninstall left the .edi association"
+
 step "done"
-ls -l "$out/$name.zip" "$exe" "$out/windows.png"
+ls -l "$out/$name.zip" "$setup" "$exe" "$out/windows.png" "$out/windows-installer.png"

@@ -1,4 +1,5 @@
 // The log window's commands pressed in the real widgets, with the log pasted into them.
+#include "edilog/logfile.h"
 #include "support/gui_fixture.h"
 #include "support/samples.h"
 
@@ -86,6 +87,34 @@ TEST_F(LogWindowGui, LogFilesDroppedOnThePasteBoxGoInAsIfPasted) {
     EXPECT_TRUE(dialogs.messages[0].startsWith(
         u"Has been added 18 new records \r\nKN21QT LZ1VQ \r\nKN22IB LZ1GJ \r\nKN33WN LZ2GG \r\n"_s))
         << dialogs.messages[0].toStdString();
+}
+
+TEST_F(LogWindowGui, LogsNamedAtStartOpenForACheckAsIfDropped) {
+    const QString lf = testing_support::samplesDir().filePath(u"log-144mhz-lf.edi"_s);
+    const QString gone = dir.filePath(u"gone.edi"_s);
+    const struct {
+        QStringList paths;
+        QString message; // how the one message starts, if any
+    } cases[] = {
+        {{lf, testing_support::samplesDir().filePath(u"log-144mhz-bom.edi"_s)}, {}},
+        {{lf, gone}, u"Cannot read "_s + QDir::toNativeSeparators(gone)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.paths.join(u' ').toStdString());
+        dialogs.messages.clear();
+        show("JN45AB Q1ABC\r\n"_b);
+        program->openLogFiles(c.paths);
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(window(u"Form3") && window(u"Form3")->isVisible());
+        EXPECT_EQ(window(u"Form3")->windowTitle(), u"EDI check"_s);
+        const QString text = c.message.isEmpty() ? edilog::ReadLogFiles(c.paths).text : QString();
+        EXPECT_EQ(widget<QPlainTextEdit>(u"Form3", "Text1")->toPlainText(),
+                  QString(text).replace(u"\r\n"_s, u"\n"_s));
+        EXPECT_EQ(dialogs.messages.size(), c.message.isEmpty() ? 0 : 1);
+        EXPECT_TRUE(dialogs.messages.join(u""_s).startsWith(c.message));
+        EXPECT_EQ(readFile("norvane.txt"), "JN45AB Q1ABC\r\n"_b); // nothing checked or added
+        TearDown();
+    }
 }
 
 } // namespace

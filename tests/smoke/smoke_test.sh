@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the real program under Xvfb and drives it as an operator would: first start,
-# start with a database, the log window's two modes, Exit and the title bar's close.
+# start with a database, the log window's two modes, Exit and the title bar's close, and a
+# start with a log to check.
 # usage: smoke_test.sh NORVANE_BINARY CLOSE_WINDOW_BINARY [SCREENSHOT_DIR]
 set -euo pipefail
 
@@ -21,7 +22,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 unset QT_QPA_PLATFORM
 
 echo "-- command-line errors: one line, exit status 2, no display needed"
-for args in --frob --dir extra; do
+for args in --frob --dir --dir=; do # any other word is a log to open
     status=0; out=$(env -u DISPLAY "$norvane" $args 2>&1) || status=$?
     [ "$status" = 2 ] && [ "$(wc -l <<< "$out")" = 1 ] || fail "norvane $args: $status, $out"
 done
@@ -103,7 +104,16 @@ echo "-- closing the main window by its title bar ends the program"
 "$close_window" "$main"
 ended "$app" || fail "closing the main window did not end the program"
 cmp -s "$data/norvane.txt" "$work/database.before" || fail "the database changed"
-grep -v -e 'XDG_RUNTIME_DIR' "$work/data.log" "$work/first.log" | grep -i -e warning -e error &&
+echo "ok"
+
+echo "-- a log named on the command line opens in the log window, ready to check"
+"$norvane" --dir "$data" "$(dirname "$0")/../data/edi/log-144mhz-lf.edi" > "$work/edi.log" 2>&1 &
+app=$!; pids+=($app)
+window "EDI check" > /dev/null
+"$close_window" "$(window "Norvane v1.2 - tamsel - 4 different Call")"
+ended "$app" || fail "closing the main window did not end the program"
+cmp -s "$data/norvane.txt" "$work/database.before" || fail "the database changed"
+grep -v -e 'XDG_RUNTIME_DIR' "$work"/{data,first,edi}.log | grep -i -e warning -e error &&
     fail "the program complained"
 echo "ok"
 
