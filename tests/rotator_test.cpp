@@ -43,7 +43,9 @@ quint16 freePort() {
 }
 
 // Hamlib's dummy rotator, rotctld -m 1 (-180 to 450, 6° a second), on a free loopback port.
-// NORVANE_ROTCTLD names the rotctld to start instead of the one on the PATH.
+// NORVANE_ROTCTLD names the rotctld to start instead of the one on the PATH: under Wine, the
+// Linux one, which Wine starts but gives no handle to, so a shell notes its process id in
+// /tmp for /bin/kill.
 struct DummyRotator {
     explicit DummyRotator(const QString& config = {}) {
         QString program = qEnvironmentVariable("NORVANE_ROTCTLD");
@@ -57,6 +59,12 @@ struct DummyRotator {
                               u"127.0.0.1"_s, u"-t"_s, QString::number(port)};
         if (!config.isEmpty())
             arguments << u"-C"_s << config;
+#ifdef Q_OS_WIN
+        unixPid = u"/tmp/norvane-rotctld-%1.pid"_s.arg(port);
+        arguments = QStringList{u"-c"_s, u"echo $$ > \"$0\" && exec \"$@\""_s, unixPid, program} +
+                    arguments;
+        program = u"/bin/sh"_s;
+#endif
         process.start(program, arguments);
         for (int i = 0; i < 50 && !ready; ++i) { // 5 s at most
             QTcpSocket probe;
@@ -67,6 +75,8 @@ struct DummyRotator {
         }
     }
     ~DummyRotator() {
+        if (QFile pid(u"Z:"_s + unixPid); !unixPid.isEmpty() && pid.open(QIODevice::ReadOnly))
+            QProcess::execute(u"/bin/kill"_s, {QString::fromLatin1(pid.readAll().trimmed())});
         process.kill();
         process.waitForFinished(2000);
     }
@@ -88,6 +98,7 @@ struct DummyRotator {
     bool found = false, ready = false;
     quint16 port = 0;
     QProcess process;
+    QString unixPid; // Wine only
 };
 
 class RotatorTest : public testing_support::ProgramTest {
