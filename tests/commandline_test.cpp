@@ -24,6 +24,14 @@ TEST(CommandLine, CommandsRunAndOtherWordsAreLogs) {
          {u"C:\\Logs\\Zoë.edi"_s},
          u"D"_s},
         {{}, Action::Start, {}, {}, {}},
+        // Options go first; what follows a command is its own.
+        {{u"--rotator"_s, u"h:1"_s, u"turn"_s, u"--stop"_s},
+         Action::Command,
+         {u"turn"_s, u"--stop"_s},
+         {},
+         {}},
+        {{u"--listen"_s, u"flrig"_s}, Action::Error, {}, {}, {}},
+        {{u"--rotator"_s, u"h:0"_s}, Action::Error, {}, {}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
