@@ -5,9 +5,7 @@
 #include "station/loggerfeeds.h"
 #include "support/gui_fixture.h"
 
-#include <QCoreApplication>
 #include <QDataStream>
-#include <QSignalSpy>
 #include <QUdpSocket>
 #include <QtEndian>
 #include <gtest/gtest.h>
@@ -73,48 +71,43 @@ struct Case {
 };
 
 TEST(LoggerFeeds, ParsersTakeTheCallAndRefuseWhatIsBroken) {
-    using station::parseN1mm;
-    using station::parseWsjtx;
+    const auto n1mm = station::parseN1mm, wsjtx = station::parseWsjtx;
+    const Kind call = Kind::Call, ignored = Kind::Ignored, malformed = Kind::Malformed;
     const QByteArray full = status(3, "Q1AB", "JO60");
     const qsizetype dxCallAt = 4 + 4 + 4 + (4 + 6) + 8 + (4 + 3); // header, id, freq, mode
     const Case cases[] = {
-        {"Status, schema 3", parseWsjtx, full, Kind::Call, u"Q1AB"_s, u"JO60"_s, u"Q1DE"_s},
-        {"Status, schema 2, null DX grid", parseWsjtx, status(2, "Q1AB", QByteArray()), Kind::Call,
-         u"Q1AB"_s, QString(), u"Q1DE"_s},
-        {"Status ending at the DX grid", parseWsjtx, status(3, " q1ab ", "JO60AB", false),
-         Kind::Call, u"q1ab"_s, u"JO60AB"_s, u"Q1DE"_s},
-        {"Status without a DX call", parseWsjtx, status(3, QByteArray(), "JO60"), Kind::Ignored},
-        {"Heartbeat", parseWsjtx, patched(full, 8, 0), Kind::Ignored},
-        {"empty", parseWsjtx, QByteArray(), Kind::Malformed, u"wrong magic"_s},
-        {"schema 4", parseWsjtx, patched(full, 4, 4), Kind::Malformed, u"unknown schema 4"_s},
-        {"cut in the Rx DF", parseWsjtx, full.left(dxCallAt + 8 + 7 + 7 + 3 + 2), Kind::Malformed,
+        {"Status, schema 3", wsjtx, full, call, u"Q1AB"_s, u"JO60"_s, u"Q1DE"_s},
+        {"Status, schema 2, null DX grid", wsjtx, status(2, "Q1AB", QByteArray()), call, u"Q1AB"_s,
+         QString(), u"Q1DE"_s},
+        {"Status ending at the DX grid", wsjtx, status(3, " q1ab ", "JO60AB", false), call,
+         u"q1ab"_s, u"JO60AB"_s, u"Q1DE"_s},
+        {"Status without a DX call", wsjtx, status(3, QByteArray(), "JO60"), ignored},
+        {"Heartbeat", wsjtx, patched(full, 8, 0), ignored},
+        {"empty", wsjtx, QByteArray(), malformed, u"wrong magic"_s},
+        {"schema 4", wsjtx, patched(full, 4, 4), malformed, u"unknown schema 4"_s},
+        {"cut in the Rx DF", wsjtx, full.left(dxCallAt + 8 + 7 + 7 + 3 + 2), malformed,
          u"truncated"_s},
-        {"cut in the DE grid", parseWsjtx, full.left(dxCallAt + 8 + 7 + 7 + 3 + 8 + 8 + 6),
-         Kind::Malformed, u"string length past the end"_s},
-        {"hostile DX call length", parseWsjtx, patched(full, dxCallAt, 0x7fffffff), Kind::Malformed,
+        {"cut in the DE grid", wsjtx, full.left(dxCallAt + 8 + 7 + 7 + 3 + 8 + 8 + 6), malformed,
          u"string length past the end"_s},
-        {"DX call with a space", parseWsjtx, status(3, "Q1AB Q1CD", ""), Kind::Malformed,
-         u"not a callsign"_s},
-        {"Status over 64 KB", parseWsjtx, full + QByteArray(64 * 1024, 'x'), Kind::Malformed,
+        {"hostile DX call length", wsjtx, patched(full, dxCallAt, 0x7fffffff), malformed,
+         u"string length past the end"_s},
+        {"DX call with a space", wsjtx, status(3, "Q1AB Q1CD", ""), malformed, u"not a callsign"_s},
+        {"Status over 64 KB", wsjtx, full + QByteArray(64 * 1024, 'x'), malformed,
          u"larger than 64 KB"_s},
 
-        {"lookupinfo", parseN1mm, kLookupInfo, Kind::Call, u"Q1AB"_s, QString(), u"Q1DE"_s,
-         u"144"_s},
-        {"contactinfo, tags in odd case", parseN1mm, contactInfo(" Q1AB/p "), Kind::Call,
-         u"Q1AB/p"_s, u"JO60ab"_s, u"Q1DE"_s, u"432"_s},
-        {"a closing tag in another case", parseN1mm, contactInfo("Q1AB", "</IsClaimedQSO>"),
-         Kind::Call, u"Q1AB"_s, u"JO60ab"_s, u"Q1DE"_s, u"432"_s},
-        {"RadioInfo", parseN1mm, rootOnly("RadioInfo"), Kind::Ignored},
-        {"contactdelete", parseN1mm, rootOnly("contactdelete"), Kind::Ignored},
-        {"lookupinfo without a call", parseN1mm, "<lookupinfo><call></call></lookupinfo>",
-         Kind::Ignored},
-        {"cut in the middle", parseN1mm, kLookupInfo.left(200), Kind::Malformed,
-         u"malformed XML"_s},
-        {"1001 tags", parseN1mm, "<lookupinfo>" + QByteArray("<x/>").repeated(1000),
-         Kind::Malformed, u"too many elements"_s},
-        {"lookupinfo over 64 KB", parseN1mm,
-         kLookupInfo + "<!--" + QByteArray(64 * 1024, '-') + "->", Kind::Malformed,
-         u"larger than 64 KB"_s},
+        {"lookupinfo", n1mm, kLookupInfo, call, u"Q1AB"_s, QString(), u"Q1DE"_s, u"144"_s},
+        {"contactinfo, tags in odd case", n1mm, contactInfo(" Q1AB/p "), call, u"Q1AB/p"_s,
+         u"JO60ab"_s, u"Q1DE"_s, u"432"_s},
+        {"a closing tag in another case", n1mm, contactInfo("Q1AB", "</IsClaimedQSO>"), call,
+         u"Q1AB"_s, u"JO60ab"_s, u"Q1DE"_s, u"432"_s},
+        {"RadioInfo", n1mm, rootOnly("RadioInfo"), ignored},
+        {"contactdelete", n1mm, rootOnly("contactdelete"), ignored},
+        {"lookupinfo without a call", n1mm, "<lookupinfo><call></call></lookupinfo>", ignored},
+        {"cut in the middle", n1mm, kLookupInfo.left(200), malformed, u"malformed XML"_s},
+        {"1001 tags", n1mm, "<lookupinfo>" + QByteArray("<x/>").repeated(1000), malformed,
+         u"too many elements"_s},
+        {"lookupinfo over 64 KB", n1mm, kLookupInfo + "<!--" + QByteArray(64 * 1024, '-') + "->",
+         malformed, u"larger than 64 KB"_s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -125,47 +118,12 @@ TEST(LoggerFeeds, ParsersTakeTheCallAndRefuseWhatIsBroken) {
             EXPECT_EQ(parsed.call.grid, c.grid);
             EXPECT_EQ(parsed.call.myCall, c.myCall);
             EXPECT_EQ(parsed.call.band, c.band);
-            EXPECT_EQ(parsed.call.source, c.parse == parseN1mm
-                                              ? station::LoggerCall::Source::N1mm
-                                              : station::LoggerCall::Source::Wsjtx);
+            EXPECT_EQ(parsed.call.source, c.parse == n1mm ? station::LoggerCall::Source::N1mm
+                                                          : station::LoggerCall::Source::Wsjtx);
         } else {
             EXPECT_EQ(parsed.reason, c.callOrReason);
         }
     }
-}
-
-TEST(FeedListener, ReportsCallsThroughAFloodAndAPortItCannotShare) {
-    quint16 port = 0;
-    {
-        QUdpSocket probe; // a free port: bound, then given up
-        ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
-        port = probe.localPort();
-    }
-    station::FeedListener listener;
-    ASSERT_EQ(listener.listen({port, 0, u"127.0.0.1"_s}), QString());
-    QSignalSpy calls(&listener, &station::FeedListener::callReceived);
-
-    // An empty datagram and more junk than one turn reads, then a lookup.
-    QUdpSocket sender;
-    sender.writeDatagram(QByteArray(), QHostAddress::LocalHost, port);
-    for (int i = 0; i < 100; ++i)
-        sender.writeDatagram("<lookupinfo><call>Q1", QHostAddress::LocalHost, port);
-    sender.writeDatagram(kLookupInfo, QHostAddress::LocalHost, port);
-    ASSERT_TRUE(calls.wait(5000));
-    EXPECT_EQ(calls.takeFirst().at(0).value<station::LoggerCall>().call, u"Q1AB"_s);
-    EXPECT_EQ(listener.counts().malformed, 101u);
-    EXPECT_EQ(listener.counts().calls, 1u);
-
-    // WSJT-X's port is held by a program that does not share it; N1MM's still listens.
-    QUdpSocket holder;
-    ASSERT_TRUE(holder.bind(QHostAddress::LocalHost, 0, QAbstractSocket::DontShareAddress));
-    const QString problem = listener.listen({port, holder.localPort(), u"127.0.0.1"_s});
-    EXPECT_TRUE(
-        problem.startsWith(u"Cannot listen on UDP port %1 (WSJT-X): "_s.arg(holder.localPort())))
-        << problem.toStdString();
-    sender.writeDatagram(contactInfo("Q1CD"), QHostAddress::LocalHost, port);
-    ASSERT_TRUE(calls.wait(5000));
-    EXPECT_EQ(calls.takeFirst().at(0).value<station::LoggerCall>().call, u"Q1CD"_s);
 }
 
 // The loggers' calls in the real widgets, as if typed, and none in the middle of a command.
@@ -179,7 +137,7 @@ TEST_F(FeedsInTheWindow, TheLoggersCallIsLookedUpAsIfTyped) {
         ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
         *port = probe.localPort();
     }
-    const app::Station station(*program, loaded);
+    app::Station station(*program, loaded);
     QUdpSocket logger;
     const auto field = [this](const char* name) {
         return widget<QLineEdit>(u"Form1", name)->text();
@@ -206,6 +164,9 @@ TEST_F(FeedsInTheWindow, TheLoggersCallIsLookedUpAsIfTyped) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        // An empty datagram and more junk than one turn of the listener reads, then the call.
+        for (int i = 0; i < 100; ++i)
+            send(i ? "<lookupinfo><call>Q1"_b : QByteArray(), c.wsjtx);
         send(c.datagram, c.wsjtx);
         EXPECT_EQ(waitFor(c.call), c.call);
         EXPECT_EQ(field("Text1"), c.locator);
@@ -224,6 +185,20 @@ TEST_F(FeedsInTheWindow, TheLoggersCallIsLookedUpAsIfTyped) {
     form(u"Form3").button(u"Command3").click();
     EXPECT_EQ(field("Text2"), u"END..."_s);
     EXPECT_EQ(waitFor(u"Q1AXY"_s), u"Q1AXY"_s);
+
+    // WSJT-X's port is held by a program that does not share it: the status line says so, and
+    // N1MM Logger+'s calls still come.
+    QUdpSocket holder;
+    ASSERT_TRUE(holder.bind(QHostAddress::LocalHost, 0, QAbstractSocket::DontShareAddress));
+    station::StationSettings held = station.settings();
+    held.feeds.wsjtx = holder.localPort();
+    station.apply(held);
+    EXPECT_TRUE(
+        widget<QLabel>(u"Form1", "Antenna")
+            ->toolTip()
+            .startsWith(u"Cannot listen on UDP port %1 (WSJT-X): "_s.arg(holder.localPort())));
+    send(contactInfo("Q1ABC"));
+    EXPECT_EQ(waitFor(u"Q1ABC"_s), u"Q1ABC"_s);
 }
 
 } // namespace

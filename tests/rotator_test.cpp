@@ -212,32 +212,14 @@ protected:
     }
 };
 
-TEST_F(AntennaKeys, TurnLongPathStopAndFollowTheLogger) {
+// Alt+J, Alt+L and Alt+K in the real window: the smoke test. Here: the antenna follows the
+// logger's call once it has stood for a second (305 from JN81GD: -55 is nearer 0 than 305).
+TEST_F(AntennaKeys, TheAntennaFollowsTheLoggersCall) {
     DummyRotator dummy;
     if (!dummy.found)
         GTEST_SKIP() << "no rotctld: install libhamlib-utils, or name it in NORVANE_ROTCTLD";
-    show("JN71AB Q1ABC\r\nJN45AB Q1XYZ\r\n"_b);
+    show("JN45AB Q1XYZ\r\n"_b);
     useRotator(dummy.port, true);
-    QTest::keyClicks(widget<QLineEdit>(u"Form1", "Text2"), u"q1abc"_s); // QTF 268
-    const struct {
-        Qt::Key key;
-        int direction; // of the heading afterwards: -92 is nearer 0 than 268
-    } keys[] = {{Qt::Key_J, -1}, {Qt::Key_L, 1}, {Qt::Key_K, 0}};
-    for (const auto& k : keys) {
-        SCOPED_TRACE(k.key);
-        press(k.key);
-        QTest::qWait(300);
-        const double before = dummy.azimuth();
-        QTest::qWait(700);
-        const double moved = dummy.azimuth() - before;
-        if (k.direction == 0)
-            EXPECT_NEAR(moved, 0, 0.1);
-        else
-            EXPECT_GT(moved * k.direction, 1.0) << moved;
-    }
-    EXPECT_TRUE(shown("Antenna").startsWith(u"Antenna: "_s)) << shown("Antenna").toStdString();
-
-    // The logger's call stands for a second, then the antenna turns to it (305).
     QUdpSocket logger;
     logger.writeDatagram("<lookupinfo><call>Q1XYZ</call></lookupinfo>", QHostAddress::LocalHost,
                          station->settings().feeds.n1mm);
@@ -245,6 +227,7 @@ TEST_F(AntennaKeys, TurnLongPathStopAndFollowTheLogger) {
     const double before = dummy.azimuth();
     QTest::qWait(700);
     EXPECT_LT(dummy.azimuth() - before, -1.0);
+    EXPECT_TRUE(shown("Antenna").startsWith(u"Antenna: "_s)) << shown("Antenna").toStdString();
 }
 
 TEST_F(AntennaKeys, ASilentRotatorIsNotReachableAndKeysGoOn) {

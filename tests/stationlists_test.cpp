@@ -1,20 +1,13 @@
 // The lists of other programs: the database written in each format, byte for byte, and read
 // back to the same stations.
 #include "edilog/stationlists.h"
+#include "support/printers.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
-#include <ostream>
 
 using namespace Qt::StringLiterals;
 using edilog::ListFormat;
-
-static void PrintTo(const QByteArray& bytes, std::ostream* os) {
-    *os << '"' << QByteArray(bytes).replace("\r", "\\r").replace("\n", "\\n").toStdString() << '"';
-}
-static void PrintTo(const QString& text, std::ostream* os) {
-    PrintTo(text.toUtf8(), os);
-}
 
 namespace {
 
