@@ -118,6 +118,6 @@ xdotool key alt+j
 sleep 11 # the dummy turns 6 degrees a second
 xdotool mousemove --window "$main" 250 258 click 3
 sleep 0.7
-import -window root -crop 480x360+0+0 docs/rotator.png
+import -window root -crop 480x400+0+0 docs/rotator.png
 xdotool key Escape
 echo "screenshots written to docs/"
