@@ -1,6 +1,6 @@
 // The N1MM Logger+ parser on arbitrary datagrams: no crash, no read outside the datagram, a
 // call only when it is one, a reason for every malformed datagram, and the same answer twice.
-#include "station/loggerfeeds.h"
+#include "feed_invariants.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -9,22 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using station::FeedParse;
     const QByteArrayView datagram(reinterpret_cast<const char*>(data), qsizetype(size));
     const FeedParse parsed = station::parseN1mm(datagram);
-    switch (parsed.kind) {
-    case FeedParse::Kind::Call:
-        if (parsed.call.call.isEmpty() || parsed.call.call.size() > station::kMaxCallLength ||
-            parsed.call.call != parsed.call.call.trimmed() || !parsed.reason.isEmpty() ||
-            parsed.call.source != station::LoggerCall::Source::N1mm)
-            std::abort();
-        break;
-    case FeedParse::Kind::Ignored:
-        if (!parsed.reason.isEmpty())
-            std::abort();
-        break;
-    case FeedParse::Kind::Malformed:
-        if (parsed.reason.isEmpty())
-            std::abort();
-        break;
-    }
+    checkFeedParse(parsed, station::LoggerCall::Source::N1mm);
     const FeedParse again = station::parseN1mm(datagram);
     if (again.kind != parsed.kind || again.reason != parsed.reason ||
         again.call.call != parsed.call.call || again.call.grid != parsed.call.grid ||
