@@ -14,8 +14,7 @@ namespace {
 
 // 0 to 359 whole degrees, as the rotator and the menu name it.
 int compassDegrees(double degrees) {
-    const double folded = std::fmod(std::round(degrees), 360.0);
-    return int(folded < 0 ? folded + 360 : folded);
+    return int(station::normalizedBearing(std::round(degrees)));
 }
 
 // The angle between two headings, 0 to 180 degrees.

@@ -148,11 +148,8 @@ int runTurn(const QStringList& arguments, const QString& dataDirectory,
     station::LoadedSettings loaded = station::loadSettings(dataDirectory);
     for (const QString& problem : loaded.problems)
         err << "norvane: " << problem << '\n'; // said, and the rest is used
-    station::StationSettings::Rotator& settings = loaded.settings.rotator;
-    if (rotator) {
-        settings.host = rotator->host;
-        settings.port = rotator->port;
-    }
+    station::applyOptions(loaded.settings, rotator, {});
+    const station::StationSettings::Rotator& settings = loaded.settings.rotator;
     if (settings.host.isEmpty())
         return fail(u"No rotator is set: give --rotator HOST[:PORT] before the command, or set "
                     u"one in the main window's \"Station settings…\"."_s);
