@@ -9,6 +9,7 @@ while [[ ${1:-} == -* ]]; do apt_options+=("$1"); shift; done
 packages=("$@")
 [ $# -gt 0 ] || packages=(
     cmake ninja-build g++ pkg-config
+    ccache                            # rebuilds, and the second build folder, reuse objects
     qt6-base-dev libgl-dev            # Qt 6 Core and Widgets
     fonts-dejavu-core                 # a font for the windows to draw text with
     libgtest-dev libgmock-dev         # tests
