@@ -11,4 +11,9 @@ void useParentConsole();
 // nothing on other systems, whose output never changes line ends.
 void binaryStandardOutput();
 
+// Gives the process a UTF-8 character type when the environment sets none (a container, a
+// cron job, LANG=C), before Qt starts and complains about it on standard error. The other
+// categories (numbers, messages) stay as the user set them. Does nothing on Windows.
+void useUtf8CharacterType();
+
 } // namespace launcher

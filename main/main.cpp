@@ -28,6 +28,7 @@ app::DataFolder chooseDataFolder(const QString& givenFolder) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    launcher::useUtf8CharacterType();
     // Names the per-user data folder: ~/.local/share/norvane on Linux.
     QCoreApplication::setApplicationName(u"norvane"_s);
     QCoreApplication::setApplicationVersion(QStringLiteral(NORVANE_VERSION));

@@ -2,6 +2,9 @@
 #include "main/commandline.h"
 #include "support/printers.h"
 
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -41,6 +44,55 @@ TEST(CommandLine, CommandsRunAndOtherWordsAreLogs) {
         EXPECT_EQ(line.logs, c.logs);
         EXPECT_EQ(line.givenFolder, c.folder);
     }
+}
+
+// Scripts, cron jobs and containers read standard error: whatever locale they set, or none,
+// it carries only the program's own messages, and standard output is the same.
+TEST(CommandLine, EveryLocaleGivesTheSameOutputAndNoNoise) {
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "the locale comes from the environment on Unix only";
+#else
+    QTemporaryDir dir(QDir::tempPath() + u"/Zoë-XXXXXX"_s);
+    for (const auto& [name, bytes] :
+         {std::pair{u"norvane.txt"_s, "JN45AB Q1AB\r\nJN46CD Q1ABC\r\n"},
+          std::pair{u"myloc.txt"_s, "JN81GD\r\n"}}) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    const struct {
+        QStringList arguments;
+        QByteArray out, err;
+    } runs[] = {
+        {{u"--version"_s}, NORVANE_VERSION "\n", ""},
+        {{u"--frob"_s}, "", "norvane: Unknown option 'frob'. Try 'norvane --help'.\n"},
+        {{u"--dir"_s, dir.path(), u"lookup"_s, u"Q1ABC"_s},
+         "Locators of Q1ABC:\nJN46CD\nFrom JN81GD to JN46CD: QTF:  312\u00b0  QRB:  869Km\n"
+         "Stations at JN46CD:\nQ1ABC\n",
+         ""},
+    };
+    const QStringList locales = {u""_s,
+                                 u"LANG=C"_s,
+                                 u"LC_ALL=POSIX"_s,
+                                 u"LANG=C.UTF-8"_s,
+                                 u"LC_ALL=de_DE.UTF-8"_s, // not installed
+                                 u"LANG=C.UTF-8 LC_ALL=C"_s};
+    for (const QString& locale : locales) {
+        QProcessEnvironment environment;
+        environment.insert(u"PATH"_s, u"/usr/bin:/bin"_s);
+        for (const QString& variable : locale.split(u' ', Qt::SkipEmptyParts))
+            environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+        for (const auto& run : runs) {
+            SCOPED_TRACE((locale + u" norvane "_s + run.arguments.join(u' ')).toStdString());
+            QProcess norvane;
+            norvane.setProcessEnvironment(environment);
+            norvane.start(QStringLiteral(NORVANE_BINARY), run.arguments);
+            ASSERT_TRUE(norvane.waitForFinished(30000));
+            EXPECT_EQ(norvane.readAllStandardOutput(), run.out);
+            EXPECT_EQ(norvane.readAllStandardError(), run.err);
+        }
+    }
+#endif
 }
 
 } // namespace
