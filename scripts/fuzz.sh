@@ -5,10 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
 
-CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DNORVANE_FUZZ=ON -DNORVANE_TESTS=OFF -DNORVANE_BENCH=OFF -DNORVANE_WERROR=ON
+cmake --preset fuzz > /dev/null # clang, in build-fuzz
 targets=(fuzz_extract fuzz_bearing fuzz_addtxt fuzz_lookup fuzz_n1mm fuzz_wsjtx fuzz_lists)
-cmake --build build-fuzz --target "${targets[@]}"
+cmake --build --preset fuzz --target "${targets[@]}"
 
 # Seeds: the sample logs and each target's own corpus; findings go to build-fuzz/findings.
 declare -A seeds=([fuzz_extract]="tests/data/edi fuzz/corpus/extract"

@@ -1,36 +1,52 @@
 #!/usr/bin/env bash
-# Builds Norvane with warnings as errors, runs every test and checks its Debian package,
-# then builds it again with AddressSanitizer and UndefinedBehaviorSanitizer and runs every
-# test once more, and runs each fuzz target for a short while.
+# The quick run: builds Norvane with warnings as errors (preset dev, in build/), runs every
+# test (unit, scenario, offscreen window, and the real window under Xvfb), checks the
+# sources' layout and the Debian package.
+# --deep adds what CI runs on every change: the whole suite again under AddressSanitizer
+# and UndefinedBehaviorSanitizer (preset asan), and each fuzz target for 30 seconds.
+# usage: scripts/test.sh [--deep]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+deep=false
+case "${1:-}" in
+"") ;;
+--deep) deep=true ;;
+*) echo "usage: scripts/test.sh [--deep]" >&2; exit 2 ;;
+esac
 jobs=$(nproc)
+started=$SECONDS
+took() { echo "   ($(( SECONDS - $1 )) s)"; }
 
+step=$SECONDS
 echo "== build and test (warnings are errors)"
-cmake -S . -B build-ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNORVANE_WERROR=ON
-cmake --build build-ci -j "$jobs"
-ctest --test-dir build-ci --output-on-failure -j "$jobs"
+cmake --preset dev > /dev/null
+cmake --build --preset dev -j "$jobs"
+ctest --preset dev -j "$jobs"
+took "$step"
 
-echo "== the Debian package: validators, lintian, the unpacked program"
-scripts/package_test.sh build-ci
-
+step=$SECONDS
 echo "== sources follow .clang-format"
-cmake --build build-ci --target format-check
+cmake --build --preset dev --target format-check
+echo "== the Debian package: validators, lintian, the unpacked program"
+scripts/package_test.sh build
+took "$step"
 
-echo "== build and test under AddressSanitizer + UndefinedBehaviorSanitizer"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNORVANE_WERROR=ON \
-      -DNORVANE_SANITIZE=ON -DNORVANE_BENCH=OFF
-cmake --build build-asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
-UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    ctest --test-dir build-asan --output-on-failure -j "$jobs"
+if $deep; then
+    step=$SECONDS
+    echo "== build and test under AddressSanitizer + UndefinedBehaviorSanitizer"
+    cmake --preset asan > /dev/null
+    cmake --build --preset asan -j "$jobs"
+    ctest --preset asan -j "$jobs"
+    took "$step"
 
-echo "== fuzz targets, 30 seconds each"
-if command -v clang++ > /dev/null; then
-    scripts/fuzz.sh 30
-else
-    echo "clang++ not found: fuzz targets skipped (scripts/deps.sh installs it)"
+    step=$SECONDS
+    echo "== fuzz targets, 30 seconds each"
+    if command -v clang++ > /dev/null; then
+        scripts/fuzz.sh 30
+    else
+        echo "clang++ not found: fuzz targets skipped (scripts/deps.sh installs it)"
+    fi
+    took "$step"
 fi
 
-echo "== all tests passed"
+echo "== all tests passed$($deep && echo ", deep run") in $(( SECONDS - started )) s"

@@ -104,10 +104,8 @@ if [ ! -f "$out/gtest/lib/libgtest.a" ]; then
 fi
 
 step "Norvane for Windows (warnings are errors)"
-cmake -S . -B "$out/norvane" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_PREFIX_PATH="$kit;$out/gtest" -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
-    -DNORVANE_WERROR=ON -DNORVANE_BENCH=OFF > /dev/null
-cmake --build "$out/norvane" -j "$jobs"
+NORVANE_QT_MINGW=$kit cmake --preset windows > /dev/null # in $out/norvane
+cmake --build --preset windows -j "$jobs"
 
 # -- Wine ----------------------------------------------------------------------------------
 # Wine hands the Unix environment's QT_X to Windows programs only as WINEQT_X; file names
@@ -155,7 +153,7 @@ wineboot < /dev/null > /dev/null 2>&1
 
 step "every test under Wine"
 # The station tests start Debian's rotctld from the Windows side and reach it on 127.0.0.1.
-NORVANE_ROTCTLD=/usr/bin/rotctld ctest --test-dir "$out/norvane" --output-on-failure -j "$jobs"
+ctest --preset windows -j "$jobs"
 
 # -- the portable program ------------------------------------------------------------------
 step "the portable zip"
