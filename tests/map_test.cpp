@@ -1,0 +1,117 @@
+// The station map: projection, the world lines file, one rendered picture.
+#include "map/picture.h"
+#include "map/projection.h"
+
+#include <QFile>
+#include <QImage>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bearing::Point At(const QString& locator) {
+    return bearing::LocatorToPoint(bearing::PrepareLocator(locator).text);
+}
+
+// Forward and back again, and the rounded course the bearing window shows for the same pair.
+struct ProjectionCase {
+    const char* centre;
+    const char* point;
+    double qtf, qrb; // as the bearing window gives them
+};
+const ProjectionCase kProjectionCases[] = {
+    {"JN81GD", "JN71AB", 268, 210},   {"JN81GD", "FN20XR", 303, 7206},
+    {"JN81GD", "JN80GD", 180, 111},   {"JN81GD", "JJ81GD", 180, 4438},
+    {"KP20LE", "QF56OD", 77, 15163}, // far beyond the square grid
+    {"JN81GD", "PE40AA", 125, 14750},
+};
+
+TEST(MapProjection, RoundTripsAndAgreesWithTheBearingWindow) {
+    for (const ProjectionCase& c : kProjectionCases) {
+        SCOPED_TRACE(std::string(c.centre) + " -> " + c.point);
+        const bearing::Point centre = At(QString::fromLatin1(c.centre));
+        const bearing::Point point = At(QString::fromLatin1(c.point));
+        const QPointF km = map::Project(centre, point);
+        // The window's QTF and QRB are the plane's polar coordinates, rounded.
+        EXPECT_EQ(c.qrb, std::floor(std::hypot(km.x(), km.y()) + 0.5));
+        EXPECT_EQ(map::CourseTo(centre, QString::fromLatin1(c.point)).bearing, c.qtf);
+        const std::optional<bearing::Point> back = map::Unproject(centre, km);
+        ASSERT_TRUE(back);
+        EXPECT_NEAR(back->latitude, point.latitude, 0.01);
+        EXPECT_NEAR(back->longitude, point.longitude, 0.01);
+        EXPECT_EQ(map::LocatorOf(*back), QString::fromLatin1(c.point).left(6));
+    }
+    // The antipode is the rim: beyond it there is no point.
+    const bearing::Point centre = At(u"JN81GD"_s);
+    EXPECT_TRUE(map::Unproject(centre, {0, map::kRimKm - 1}));
+    EXPECT_FALSE(map::Unproject(centre, {0, map::kRimKm + 1}));
+    const std::optional<bearing::Point> antipode = map::Unproject(centre, {map::kRimKm - 0.01, 0});
+    ASSERT_TRUE(antipode);
+    EXPECT_NEAR(antipode->latitude, -centre.latitude, 0.01);
+    EXPECT_NEAR(std::abs(antipode->longitude - centre.longitude), 180, 0.01);
+}
+
+QByteArray RealWorldFile() {
+    QFile file(u":/map/world.bin"_s);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+TEST(MapWorldLines, ReadsTheRealFileAndRefusesDamage) {
+    const QByteArray real = RealWorldFile();
+    const map::WorldLines world = map::ReadWorldLines(real);
+    EXPECT_EQ(world.error, QString());
+    EXPECT_GT(world.lines.size(), 1000u);
+
+    QByteArray manyLines = real, offGlobe = real, badLayer = real;
+    manyLines[8] = '\x7f'; // line count
+    badLayer[13] = 7;      // the first line's layer
+    // The first latitude (three bytes), 16383/120 degrees.
+    offGlobe[18] = '\xfe', offGlobe[19] = '\xff', offGlobe[20] = '\x01';
+    const struct {
+        QByteArray bytes;
+        const char* says;
+    } damaged[] = {
+        {{}, "not a world lines file"},
+        {real.left(10), "header cut short"},
+        {real.left(real.size() - 1), "cut short"},
+        {real + '\0', "1 bytes after the last line"},
+        {manyLines, "do not fit the file"},
+        {badLayer, "has layer 7"},
+        {offGlobe, "lies off the globe"},
+    };
+    for (const auto& d : damaged) {
+        const map::WorldLines read = map::ReadWorldLines(d.bytes);
+        EXPECT_TRUE(read.lines.empty()) << d.says;
+        EXPECT_TRUE(read.error.contains(QString::fromLatin1(d.says))) << read.error.toStdString();
+    }
+}
+
+TEST(MapPicture, EveryStationChangesItsPixel) {
+    const bearing::Point centre = At(u"JN81GD"_s);
+    const map::Background background =
+        map::MakeBackground(map::ReadWorldLines(RealWorldFile()), centre);
+    const QString locators = u"JN71AB\r\nJN88NC\r\nJN63GV\r\n"_s;
+    const QRectF area(0, 0, 240, 180);
+
+    const auto render = [&](const QString& list) {
+        map::MapScene scene;
+        scene.centre = centre;
+        scene.radiusKm = 1000;
+        scene.stations = map::StationsFromLookup(centre, {}, {}, list);
+        QImage image(area.size().toSize(), QImage::Format_ARGB32);
+        QPainter painter(&image);
+        map::PaintMap(painter, area, background, scene);
+        return image;
+    };
+    const QImage all = render(locators);
+    const map::Frame frame(area, 1000);
+    for (const QString& locator : locators.split(u"\r\n"_s, Qt::SkipEmptyParts)) {
+        SCOPED_TRACE(locator.toStdString());
+        const QPoint pixel = frame.toPixel(map::Project(centre, At(locator))).toPoint();
+        EXPECT_NE(all.pixel(pixel),
+                  render(QString(locators).remove(locator + u"\r\n"_s)).pixel(pixel));
+    }
+}
+
+} // namespace
