@@ -25,6 +25,19 @@ app::DataFolder chooseDataFolder(const QString& givenFolder) {
          QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), givenFolder});
 }
 
+int runCommand(const launcher::CommandLine& commandLine) {
+    const app::DataFolder folder = chooseDataFolder(commandLine.givenFolder);
+    QTextStream out(stdout), err(stderr);
+    if (const auto error = app::prepareDataFolder(folder)) {
+        err << "norvane: " << *error << '\n';
+        return 2;
+    }
+    if (commandLine.command.first() == u"export"_s)
+        launcher::binaryStandardOutput(); // the list's bytes, CR LF and all
+    return cli::runCommand(commandLine.command.first(), commandLine.command.mid(1), folder.path,
+                           out, err, commandLine.rotator);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -45,18 +58,10 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "norvane: %s Try 'norvane --help'.\n",
                          qUtf8Printable(commandLine.text));
             return 2;
-        case launcher::CommandLine::Action::Command: {
-            const app::DataFolder folder = chooseDataFolder(commandLine.givenFolder);
-            QTextStream out(stdout), err(stderr);
-            if (const auto error = app::prepareDataFolder(folder)) {
-                err << "norvane: " << *error << '\n';
-                return 2;
-            }
-            if (commandLine.command.first() == u"export"_s)
-                launcher::binaryStandardOutput(); // the list's bytes, CR LF and all
-            return cli::runCommand(commandLine.command.first(), commandLine.command.mid(1),
-                                   folder.path, out, err, commandLine.rotator);
-        }
+        case launcher::CommandLine::Action::Command:
+            if (commandLine.command.first() == u"map"_s)
+                break; // it paints text, which takes a QGuiApplication: below
+            return runCommand(commandLine);
         case launcher::CommandLine::Action::Version:
             std::puts(NORVANE_VERSION);
             return 0;
@@ -69,6 +74,15 @@ int main(int argc, char* argv[]) {
         case launcher::CommandLine::Action::Start:
             break;
         }
+    }
+
+    if (commandLine.action == launcher::CommandLine::Action::Command) {
+#ifndef Q_OS_WIN
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen"); // a picture for a file needs no display
+#endif
+        QGuiApplication painting(argc, argv);
+        return runCommand(commandLine);
     }
 
     QApplication application(argc, argv);
