@@ -14,6 +14,8 @@ namespace {
 
 constexpr double kSquareGridKm = 3000;    // squares are drawn out to this radius
 constexpr double kSquareGridDegrees = 28; // the latitude band around the centre that holds it
+constexpr double kSquareKm = 111;         // a square's height, about its width in Europe
+constexpr double kSquareLabelPixels = 40;
 constexpr double kDotPixels = 3;
 constexpr double kHitPixels = 6;
 
@@ -115,6 +117,7 @@ void DrawGridAndRings(QPainter& painter, const QRectF& area, const Frame& frame,
                       const Background& background, const MapScene& scene, Occupancy& occupancy) {
     const QPointF origin = frame.origin();
     const double edge = std::min(area.width(), area.height()) / 2; // pixels to the nearest edge
+    const bool squares = scene.radiusKm <= kSquareGridKm;
     if (scene.showGrid) {
         painter.save();
         painter.translate(origin);
@@ -122,18 +125,15 @@ void DrawGridAndRings(QPainter& painter, const QRectF& area, const Frame& frame,
         painter.setPen(Cosmetic(kGrid));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(background.fields);
-        if (scene.radiusKm <= kSquareGridKm) {
+        if (squares) {
             painter.setPen(Cosmetic(kGrid, 1, Qt::DotLine));
             painter.drawPath(background.squares);
         }
         painter.restore();
-        painter.setPen(kGrid.darker(150));
-        DrawLabels(painter, frame, occupancy, background.fieldLabels);
-        if (scene.radiusKm <= kSquareGridKm)
-            DrawLabels(painter, frame, occupancy, background.squareLabels);
     }
 
-    // Distance rings with their km, then the azimuth ticks around the nearest edge.
+    // Distance rings with their km, then the azimuth ticks around the nearest edge; their
+    // labels come before the grid's.
     painter.setBrush(Qt::NoBrush);
     const double step = RingStep(scene.radiusKm);
     const QFontMetricsF metrics(painter.font());
@@ -156,12 +156,20 @@ void DrawGridAndRings(QPainter& painter, const QRectF& area, const Frame& frame,
         const double inner = degrees % 30 == 0 ? edge - 12 : edge - 6;
         painter.drawLine(origin + direction * inner, origin + direction * edge);
         if (degrees % 30 == 0) {
-            const QString text = u"%1°"_s.arg(degrees);
+            const QString text = u"%1\u00b0"_s.arg(degrees);
             QRectF rect = metrics.boundingRect(text);
             rect.moveCenter(origin + direction * (edge - 14 - rect.height() / 2));
             painter.drawText(rect, Qt::AlignCenter, text);
             occupancy.claim(rect);
         }
+    }
+
+    if (scene.showGrid) {
+        painter.setPen(kGrid.darker(150));
+        // A square's label only where squares are wide enough to hold one.
+        if (squares && kSquareKm * frame.pixelsPerKm() >= kSquareLabelPixels)
+            DrawLabels(painter, frame, occupancy, background.squareLabels);
+        DrawLabels(painter, frame, occupancy, background.fieldLabels);
     }
 }
 
