@@ -46,7 +46,7 @@ struct ReadTexts {
 
 class MapArea final : public QWidget {
 public:
-    MapArea(app::Program& program, app::Station& station, QLabel& status)
+    MapArea(app::Program& program, app::Station& station, QLineEdit& status)
         : program_(program), station_(station), status_(status),
           world_(map::ReadEmbeddedWorldLines()) {
         setObjectName(QString::fromUtf16(kMapName));
@@ -247,7 +247,7 @@ private:
                     bool checkable = false, bool checked = false) {
         auto* entry = new QAction(text, this);
         entry->setShortcut(keys);
-        entry->setShortcutContext(Qt::WindowShortcut);
+        entry->setShortcutContext(Qt::WidgetShortcut); // the status line copies its own text
         entry->setCheckable(checkable);
         entry->setChecked(checked);
         connect(entry, &QAction::triggered, this, [run] { run(); });
@@ -313,7 +313,7 @@ private:
 
     app::Program& program_;
     app::Station& station_;
-    QLabel& status_;
+    QLineEdit& status_;
     const map::WorldLines world_;
     std::optional<bearing::Point> centre_;
     std::optional<ReadTexts> read_;
@@ -327,10 +327,11 @@ private:
 MapWindow::MapWindow(app::Program& program, app::Station& station, QString dataDirectory)
     : program_(program), dataDirectory_(std::move(dataDirectory)) {
     setObjectName(u"MapWindow"_s);
-    status_ = new QLabel(this);
+    status_ = new QLineEdit(this);
+    status_->setReadOnly(true);
+    status_->setFrame(false);
     status_->setObjectName(u"MapStatus"_s);
     status_->setAccessibleName(QString::fromUtf16(kMapStatusName));
-    status_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     area_ = new MapArea(program, station, *status_);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 4);

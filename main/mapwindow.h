@@ -9,7 +9,7 @@
 #include "map/picture.h"
 #include "ui/qt/formsview.h"
 
-#include <QLabel>
+#include <QLineEdit>
 #include <QWidget>
 #include <memory>
 
@@ -37,7 +37,7 @@ private:
     app::Program& program_;
     QString dataDirectory_;
     MapArea* area_;
-    QLabel* status_;
+    QLineEdit* status_; // read-only: the operator may copy from it
 };
 
 // Adds "Map" (Ctrl+M) to the main window's context menu; the window lives as long as this.
