@@ -1,9 +1,12 @@
 // The station map: projection, the world lines file, one rendered picture.
+#include "cli/commands.h"
 #include "map/picture.h"
 #include "map/projection.h"
 
 #include <QFile>
 #include <QImage>
+#include <QTemporaryDir>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -111,6 +114,47 @@ TEST(MapPicture, EveryStationChangesItsPixel) {
         const QPoint pixel = frame.toPixel(map::Project(centre, At(locator))).toPoint();
         EXPECT_NE(all.pixel(pixel),
                   render(QString(locators).remove(locator + u"\r\n"_s)).pixel(pixel));
+    }
+}
+
+// norvane map: a picture of the size asked for, or exit 2 with one line.
+TEST(MapCommand, WritesThePictureOrSaysWhyNot) {
+    QTemporaryDir dir;
+    QFile myloc(dir.filePath(u"myloc.txt"_s)), db(dir.filePath(u"norvane.txt"_s));
+    ASSERT_TRUE(myloc.open(QIODevice::WriteOnly) && db.open(QIODevice::WriteOnly));
+    myloc.write("JN81GD\r\n");
+    db.write("JN45AB Q1ABC\r\nJN61AA Q1AXY\r\nJO60AB Q1DEF\r\n");
+    myloc.close(), db.close();
+    const QString png = dir.filePath(u"map.png"_s);
+    const struct {
+        QStringList arguments;
+        int status;
+        const char* error; // the start of the one line
+        QSize written;
+    } cases[] = {
+        {{u"--call"_s, u"Q1"_s, u"--size"_s, u"320x200"_s, u"-o"_s, png}, 0, "", {320, 200}},
+        {{u"--locator"_s, u"JN45"_s, u"--radius"_s, u"1000"_s, u"--target"_s, u"JO60AB"_s,
+          u"-o"_s, png}, 0, "", {1024, 768}},
+        {{u"--size"_s, u"10001x10"_s, u"-o"_s, png}, 2, "norvane: map: --size takes WxH", {0, 0}},
+        {{u"--size"_s, u"0x10"_s, u"-o"_s, png}, 2, "norvane: map: --size takes WxH", {0, 0}},
+        {{u"--radius"_s, u"20000"_s, u"-o"_s, png}, 2, "norvane: map: --radius takes km", {0, 0}},
+        {{u"--target"_s, u"JN8"_s, u"-o"_s, png}, 2, "norvane: map: --target takes", {0, 0}},
+        {{u"--call"_s, u"Q1"_s, u"--locator"_s, u"JN"_s, u"-o"_s, png}, 2, "norvane: map: --call and --locator exclude", {0, 0}},
+        {{u"--call"_s, u"Q1"_s}, 2, "norvane: map: -o FILE.png is needed", {0, 0}},
+        {{u"--frob"_s, u"1"_s, u"-o"_s, png}, 2, "norvane: map: unknown option '--frob'", {0, 0}},
+        {{u"-o"_s}, 2, "norvane: map: '-o' needs a value", {0, 0}},
+        {{u"-o"_s, dir.filePath(u"no/such/folder/map.png"_s)}, 2, "norvane: map: cannot write", {0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        QFile::remove(png);
+        QString output, errors;
+        QTextStream out(&output), err(&errors);
+        EXPECT_EQ(cli::runCommand(u"map"_s, c.arguments, dir.path(), out, err), c.status);
+        err.flush();
+        EXPECT_EQ(errors.left(qsizetype(std::strlen(c.error))), QString::fromLatin1(c.error));
+        EXPECT_EQ(errors.count(u'\n'), c.status == 0 ? 0 : 1);
+        EXPECT_EQ(QImage(png).size(), c.written); // none, after an error
     }
 }
 
