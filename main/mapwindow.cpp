@@ -29,19 +29,6 @@ QString SettingsPath(const QString& dataDirectory) {
     return dataDirectory + u"/norvane.ini"_s;
 }
 
-// The texts the map was drawn from: a lookup that wrote nothing new leaves them shared, so
-// the check costs nothing however long the lists are.
-struct ReadTexts {
-    QString own, locator, calls, locators;
-    bool same(const ReadTexts& other) const {
-        const auto shared = [](const QString& a, const QString& b) {
-            return a.size() == b.size() && (a.constData() == b.constData() || a == b);
-        };
-        return own == other.own && locator == other.locator && shared(calls, other.calls) &&
-               shared(locators, other.locators);
-    }
-};
-
 } // namespace
 
 class MapArea final : public QWidget {
@@ -64,27 +51,13 @@ public:
     }
 
     void refresh() {
-        ui::Forms& forms = program_.forms();
-        ui::Form& main = forms.form(u"Form1");
-        const ReadTexts now{forms.form(u"Form2").textBox(u"Text3").text(),
-                            main.textBox(u"Text1").text(), main.textBox(u"Text3").text(),
-                            main.textBox(u"Text4").text()};
-        centre_ = app::MapCentre(forms);
-        if (!centre_) {
+        const app::MapFollower::Changed changed = follower_.follow(program_.forms());
+        centre_ = follower_.centre();
+        if (changed.centre && centre_)
+            background_ = map::MakeBackground(world_, *centre_);
+        if (!centre_)
             status_.setText(u"No own locator: the map has no centre"_s);
-            read_.reset();
-        } else if (!read_ || !read_->same(now)) {
-            if (!read_ || read_->own != now.own)
-                background_ = map::MakeBackground(world_, *centre_);
-            map::MapScene scene = app::SceneFromWindows(forms, *centre_);
-            scene.radiusKm = scene_.radiusKm;
-            scene.showBorders = scene_.showBorders;
-            scene.showGrid = scene_.showGrid;
-            scene.longPath = scene_.longPath;
-            scene_ = std::move(scene);
-            read_ = now;
-        }
-        if (!world_.error.isEmpty())
+        else if (!world_.error.isEmpty())
             status_.setText(world_.error);
         refreshStation();
     }
@@ -316,9 +289,9 @@ private:
     QLineEdit& status_;
     const map::WorldLines world_;
     std::optional<bearing::Point> centre_;
-    std::optional<ReadTexts> read_;
+    app::MapFollower follower_;
+    map::MapScene& scene_ = follower_.scene;
     map::Background background_;
-    map::MapScene scene_;
     QPointF pointer_;
     bool keyboardPointer_ = false;
     QAction* turn_ = nullptr;

@@ -38,6 +38,8 @@ public:
         : area_(area), columns_(int(area.width() / kCell) + 1),
           taken_(size_t(columns_) * size_t(int(area.height() / kCell) + 1)) {}
 
+    const QRectF& area() const { return area_; }
+
     bool claim(const QRectF& rect) {
         if (!area_.contains(rect))
             return false;
@@ -190,18 +192,39 @@ void DrawStations(QPainter& painter, const Frame& frame, const LookupStations& s
         painter.restore();
         return;
     }
+    // One dot drawn once and stamped: thousands of stations cost thousands of copies.
+    const double side = 2 * kDotPixels + 2;
+    const QSize pixels = QSize(int(side), int(side)) * painter.device()->devicePixelRatio();
+    QImage dot(pixels, QImage::Format_ARGB32_Premultiplied);
+    dot.setDevicePixelRatio(painter.device()->devicePixelRatio());
+    dot.fill(Qt::transparent);
+    {
+        QPainter stamp(&dot);
+        stamp.setRenderHint(QPainter::Antialiasing);
+        stamp.setPen(Cosmetic(Qt::black));
+        stamp.setBrush(kStation);
+        stamp.drawEllipse(QPointF(side / 2, side / 2), kDotPixels, kDotPixels);
+    }
+    const QRectF visible = occupancy.area();
     const QFontMetricsF metrics(painter.font());
-    painter.setPen(Cosmetic(Qt::black));
-    painter.setBrush(kStation);
-    for (const MapStation& station : stations.dots)
-        painter.drawEllipse(frame.toPixel(station.km), kDotPixels, kDotPixels);
+    // Labels are measured by their characters' advances, without shaping each one.
+    double advance[128] = {};
+    for (int ch = 32; ch < 128; ++ch)
+        advance[ch] = metrics.horizontalAdvance(QChar(ch));
+    const double maxAdvance = metrics.maxWidth();
     painter.setPen(kStation.darker(150));
     for (const MapStation& station : stations.dots) {
         const QPointF at = frame.toPixel(station.km);
-        QRectF rect = metrics.boundingRect(station.label);
-        rect.moveTopLeft(at + QPointF(kDotPixels + 2, -rect.height() / 2));
+        if (!visible.contains(at))
+            continue;
+        painter.drawImage(at - QPointF(side / 2, side / 2), dot);
+        double width = 0;
+        for (const QChar ch : station.label)
+            width += ch.unicode() < 128 ? advance[ch.unicode()] : maxAdvance;
+        const QRectF rect(at.x() + kDotPixels + 2, at.y() - metrics.height() / 2, width,
+                          metrics.height());
         if (occupancy.claim(rect))
-            painter.drawText(rect, Qt::AlignCenter, station.label);
+            painter.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter, station.label);
     }
 }
 

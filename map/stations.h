@@ -31,7 +31,6 @@ struct LookupStations {
     std::vector<MapStation> dots;
     std::vector<ShadedSquare> squares; // instead of dots, above kMostDots
     int mostInSquare = 0;
-    qsizetype total = 0; // stations listed
 };
 
 // The locator list's 6-character locators become one dot each (labelled with the locator:
