@@ -55,6 +55,40 @@ TEST(MapProjection, RoundTripsAndAgreesWithTheBearingWindow) {
     EXPECT_NEAR(std::abs(antipode->longitude - centre.longitude), 180, 0.01);
 }
 
+// What the lookups listed becomes dots, or above 5,000 stations squares shaded by count.
+TEST(MapStations, FromTheLookupLists) {
+    const bearing::Point centre = At(u"JN81GD"_s);
+    QString many;
+    for (int i = 0; i < 5001; ++i)
+        many += i % 2 ? u"JN45AB\r\n"_s : u"jn46cd\r\n"_s;
+    const struct {
+        QString locatorField, calls, locators;
+        QStringList labels;      // of the dots, in order
+        std::vector<int> shaded; // counts of the squares, in the globe's order
+    } cases[] = {
+        {u"JN45AB"_s,
+         u"Q1ABC\r\nQ1XYZ\r\n"_s,
+         u"JN45AB\r\nJO60AB\r\nJO60AB\r\n"_s,
+         {u"Q1ABC +1"_s, u"JO60AB"_s},
+         {}},
+        {u"JN4"_s, u"Q1ABC\r\n"_s, u"jn45ab\r\nJJ\nAA\r\nXX99AA\r\n"_s, {u"JN45AB"_s}, {}},
+        {{}, {}, many, {}, {2500, 2501}}, // JN45 lies south of JN46
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locators.left(40).toStdString());
+        const map::LookupStations found =
+            map::StationsFromLookup(centre, c.locatorField, c.calls, c.locators);
+        QStringList labels;
+        for (const map::MapStation& dot : found.dots)
+            labels << dot.label;
+        EXPECT_EQ(labels, c.labels);
+        std::vector<int> shaded;
+        for (const map::ShadedSquare& square : found.squares)
+            shaded.push_back(square.count);
+        EXPECT_EQ(shaded, c.shaded);
+    }
+}
+
 QByteArray RealWorldFile() {
     QFile file(u":/map/world.bin"_s);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -133,17 +167,26 @@ TEST(MapCommand, WritesThePictureOrSaysWhyNot) {
         QSize written;
     } cases[] = {
         {{u"--call"_s, u"Q1"_s, u"--size"_s, u"320x200"_s, u"-o"_s, png}, 0, "", {320, 200}},
-        {{u"--locator"_s, u"JN45"_s, u"--radius"_s, u"1000"_s, u"--target"_s, u"JO60AB"_s,
-          u"-o"_s, png}, 0, "", {1024, 768}},
+        {{u"--locator"_s, u"JN45"_s, u"--radius"_s, u"1000"_s, u"--target"_s, u"JO60AB"_s, u"-o"_s,
+          png},
+         0,
+         "",
+         {1024, 768}},
         {{u"--size"_s, u"10001x10"_s, u"-o"_s, png}, 2, "norvane: map: --size takes WxH", {0, 0}},
         {{u"--size"_s, u"0x10"_s, u"-o"_s, png}, 2, "norvane: map: --size takes WxH", {0, 0}},
         {{u"--radius"_s, u"20000"_s, u"-o"_s, png}, 2, "norvane: map: --radius takes km", {0, 0}},
         {{u"--target"_s, u"JN8"_s, u"-o"_s, png}, 2, "norvane: map: --target takes", {0, 0}},
-        {{u"--call"_s, u"Q1"_s, u"--locator"_s, u"JN"_s, u"-o"_s, png}, 2, "norvane: map: --call and --locator exclude", {0, 0}},
+        {{u"--call"_s, u"Q1"_s, u"--locator"_s, u"JN"_s, u"-o"_s, png},
+         2,
+         "norvane: map: --call and --locator exclude",
+         {0, 0}},
         {{u"--call"_s, u"Q1"_s}, 2, "norvane: map: -o FILE.png is needed", {0, 0}},
         {{u"--frob"_s, u"1"_s, u"-o"_s, png}, 2, "norvane: map: unknown option '--frob'", {0, 0}},
         {{u"-o"_s}, 2, "norvane: map: '-o' needs a value", {0, 0}},
-        {{u"-o"_s, dir.filePath(u"no/such/folder/map.png"_s)}, 2, "norvane: map: cannot write", {0, 0}},
+        {{u"-o"_s, dir.filePath(u"no/such/folder/map.png"_s)},
+         2,
+         "norvane: map: cannot write",
+         {0, 0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
