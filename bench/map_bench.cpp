@@ -51,6 +51,16 @@ void projectWorld(benchmark::State& state) {
         benchmark::DoNotOptimize(map::MakeBackground(world, kCentre));
 }
 
+// The map's whole share of the broadest key: a million locators shaded by square.
+void shadeMillion(benchmark::State& state) {
+    QString list;
+    list.reserve(8000000);
+    for (int i = 0; i < 1000000; ++i)
+        list += bench::locator(i) + u"\r\n"_s;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(map::StationsFromLookup(kCentre, {}, {}, list));
+}
+
 // "Q" typed into the call field and taken out again: every station matches. With the map
 // open, each event ends with what the map window does then.
 void broadestKey(benchmark::State& state) {
@@ -80,6 +90,7 @@ void broadestKey(benchmark::State& state) {
 
 BENCHMARK(repaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(projectWorld)->Unit(benchmark::kMillisecond);
+BENCHMARK(shadeMillion)->Unit(benchmark::kMillisecond);
 BENCHMARK(broadestKey)->ArgName("mapOpen")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
