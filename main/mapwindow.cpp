@@ -20,6 +20,8 @@ using namespace Qt::StringLiterals;
 
 namespace launcher {
 
+using map::MapScene;
+
 namespace {
 
 constexpr double kDefaultRadiusKm = 2000;
@@ -216,45 +218,34 @@ private:
 
     void zoom(int steps) { setRadius(map::ZoomStep(scene_.radiusKm, steps)); }
 
-    QAction* action(const QString& text, const QKeySequence& keys, std::function<void()> run,
-                    bool checkable = false, bool checked = false) {
+    QAction* action(const QString& text, const QKeySequence& keys, std::function<void()> run) {
         auto* entry = new QAction(text, this);
         entry->setShortcut(keys);
         entry->setShortcutContext(Qt::WidgetShortcut); // the status line copies its own text
-        entry->setCheckable(checkable);
-        entry->setChecked(checked);
         connect(entry, &QAction::triggered, this, [run] { run(); });
         QWidget::addAction(entry);
         return entry;
     }
 
+    // A check in the menu that shows or hides one part of the picture.
+    void toggle(const QString& text, const QKeySequence& keys, bool MapScene::*shown) {
+        QAction* entry = action(text, keys, [this, shown] {
+            scene_.*shown = !(scene_.*shown);
+            update();
+        });
+        entry->setCheckable(true);
+        entry->setChecked(scene_.*shown);
+    }
+
     void addActions() {
         turn_ = action(u"Turn antenna here"_s, {}, [this] { turnHere(); });
-        action(
-            u"Long path"_s, QKeySequence(u"Alt+L"_s),
-            [this] {
-                scene_.longPath = !scene_.longPath;
-                update();
-            },
-            true);
+        toggle(u"Long path"_s, QKeySequence(u"Alt+L"_s), &MapScene::longPath);
         action(u"Copy locator"_s, QKeySequence::Copy, [this] {
             if (const std::optional<QString> locator = locatorAt(pointer_))
                 QGuiApplication::clipboard()->setText(*locator);
         });
-        action(
-            u"Show borders"_s, QKeySequence(u"Ctrl+B"_s),
-            [this] {
-                scene_.showBorders = !scene_.showBorders;
-                update();
-            },
-            true, true);
-        action(
-            u"Show grid"_s, QKeySequence(u"Ctrl+G"_s),
-            [this] {
-                scene_.showGrid = !scene_.showGrid;
-                update();
-            },
-            true, true);
+        toggle(u"Show borders"_s, QKeySequence(u"Ctrl+B"_s), &MapScene::showBorders);
+        toggle(u"Show grid"_s, QKeySequence(u"Ctrl+G"_s), &MapScene::showGrid);
         action(u"Save as PNG\u2026"_s, QKeySequence::Save, [this] { saveAsPng(); });
     }
 
