@@ -301,6 +301,7 @@ MapWindow::MapWindow(app::Program& program, app::Station& station, QString dataD
     column->setContentsMargins(0, 0, 0, 4);
     column->addWidget(area_, 1);
     column->addWidget(status_);
+    area_->setFocus(); // the keys go to the map as the window opens; Tab reaches the line
 
     // [map] in norvane.ini: what is out of range is ignored and named in the tooltip.
     QSettings ini(SettingsPath(dataDirectory_), QSettings::IniFormat);
