@@ -35,6 +35,9 @@ bool MapFollower::Texts::same(const Texts& other) const {
 }
 
 MapFollower::Changed MapFollower::follow(ui::Forms& forms) {
+    // Never loads a window: after Exit there is nothing left to follow.
+    if (forms.ended() || !forms.find(u"Form1") || !forms.find(u"Form2"))
+        return {};
     ui::Form& main = forms.form(u"Form1");
     const Texts now{forms.form(u"Form2").textBox(u"Text3").text(), main.textBox(u"Text1").text(),
                     main.textBox(u"Text3").text(), main.textBox(u"Text4").text()};

@@ -69,9 +69,9 @@ public:
         scene_.logged.reset();
         if (const auto& call = station_.lastLoggerCall()) {
             std::optional<bearing::Point> point = map::LocatorCentre(call->grid);
-            ui::Form& main = program_.forms().form(u"Form1");
-            if (!point && main.textBox(u"Text2").text() == call->call.toUpper())
-                point = map::LocatorCentre(main.textBox(u"Text1").text());
+            const ui::Form* main = program_.forms().find(u"Form1");
+            if (!point && main && main->textBox(u"Text2").text() == call->call.toUpper())
+                point = map::LocatorCentre(main->textBox(u"Text1").text());
             if (point)
                 scene_.logged = map::LoggedCall{call->call, *point};
         }
@@ -200,14 +200,16 @@ private:
         const map::MapStation* station = map::StationAt(scene_.stations, frame(), pixel);
         const std::optional<QString> locator = locatorAt(pixel);
         ui::Forms& forms = program_.forms();
+        ui::Form* main = forms.find(u"Form1");
+        if (!main)
+            return;
         forms.dispatch([&] {
-            ui::Form& main = forms.form(u"Form1");
             if (station && !station->call.isEmpty())
-                main.textBox(u"Text2").setText(station->call);
+                main->textBox(u"Text2").setText(station->call);
             else if (station)
-                main.textBox(u"Text1").setText(station->locator);
+                main->textBox(u"Text1").setText(station->locator);
             else if (locator)
-                main.textBox(u"Text1").setText(*locator);
+                main->textBox(u"Text1").setText(*locator);
         });
     }
 
@@ -328,8 +330,8 @@ MapWindow::~MapWindow() {
 
 void MapWindow::refresh() {
     area_->refresh();
-    setWindowTitle(u"Norvane map - "_s +
-                   program_.forms().form(u"Form2").textBox(u"Text3").text().toUpper());
+    if (const ui::Form* bearingWindow = program_.forms().find(u"Form2"))
+        setWindowTitle(u"Norvane map - "_s + bearingWindow->textBox(u"Text3").text().toUpper());
 }
 
 void MapWindow::closeEvent(QCloseEvent* event) {

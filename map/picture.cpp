@@ -5,6 +5,7 @@
 #include <QFontMetricsF>
 #include <QtMath>
 #include <cmath>
+#include <numbers>
 
 using namespace Qt::StringLiterals;
 
@@ -107,7 +108,7 @@ void DrawLabels(QPainter& painter, const Frame& frame, Occupancy& occupancy,
 void DrawMarker(QPainter& painter, QPointF at, const QColor& color, int corners, double size) {
     QPolygonF shape;
     for (int i = 0; i < corners; ++i) {
-        const double angle = 2 * M_PI * i / corners - M_PI / 2;
+        const double angle = 2 * std::numbers::pi * i / corners - std::numbers::pi / 2;
         shape << at + QPointF(std::cos(angle), std::sin(angle)) * size;
     }
     painter.setPen(Cosmetic(Qt::black));
