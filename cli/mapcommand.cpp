@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QImage>
 #include <QRegularExpression>
+#include <optional>
+#include <variant>
 
 using namespace Qt::StringLiterals;
 

@@ -2,6 +2,7 @@
 
 #include "app/mapscene.h"
 #include "map/projection.h"
+#include "station/settings.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -26,10 +27,6 @@ namespace {
 
 constexpr double kDefaultRadiusKm = 2000;
 constexpr double kPointerStep = 10; // pixels an arrow key moves the keyboard's pointer
-
-QString SettingsPath(const QString& dataDirectory) {
-    return dataDirectory + u"/norvane.ini"_s;
-}
 
 } // namespace
 
@@ -306,7 +303,7 @@ MapWindow::MapWindow(app::Program& program, app::Station& station, QString dataD
     area_->setFocus(); // the keys go to the map as the window opens; Tab reaches the line
 
     // [map] in norvane.ini: what is out of range is ignored and named in the tooltip.
-    QSettings ini(SettingsPath(dataDirectory_), QSettings::IniFormat);
+    QSettings ini(station::settingsPath(dataDirectory_), QSettings::IniFormat);
     ini.beginGroup(u"map"_s);
     const QString radiusText = ini.value(u"radius"_s).toString();
     bool number = false;
@@ -340,7 +337,7 @@ void MapWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MapWindow::saveSettings() {
-    QSettings ini(SettingsPath(dataDirectory_), QSettings::IniFormat);
+    QSettings ini(station::settingsPath(dataDirectory_), QSettings::IniFormat);
     ini.beginGroup(u"map"_s);
     ini.setValue(u"geometry"_s, saveGeometry());
     ini.setValue(u"radius"_s, QString::number(area_->radius(), 'f', 0));
