@@ -3,6 +3,7 @@
 #include "projection.h"
 
 #include <QHash>
+#include <array>
 
 using namespace Qt::StringLiterals;
 
@@ -30,19 +31,29 @@ template <typename Visit> void ForEachLine(QStringView list, Visit visit) {
     }
 }
 
+// What each ASCII character is worth as a field letter (either case) and as a square digit;
+// -1 where it is neither.
+struct LocatorDigits {
+    std::array<int, 128> field{}, square{};
+    constexpr LocatorDigits() {
+        for (int ch = 0; ch < 128; ++ch) {
+            const int upper = ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch;
+            field[size_t(ch)] = upper >= 'A' && upper <= 'R' ? upper - 'A' : -1;
+            square[size_t(ch)] = ch >= '0' && ch <= '9' ? ch - '0' : -1;
+        }
+    }
+};
+constexpr LocatorDigits kDigits;
+
 // The square (0 to 32399) of a locator's first four characters; -1 when they are no square.
 int SquareIndex(QStringView locator) {
     if (locator.size() < 4)
         return -1;
     const char16_t* text = locator.utf16();
-    const auto at = [text](int i, char16_t first, char16_t last) {
-        char16_t ch = text[i];
-        if (ch >= u'a' && ch <= u'z')
-            ch = char16_t(ch - u'a' + u'A');
-        return ch >= first && ch <= last ? ch - first : -1;
-    };
-    const int fieldX = at(0, u'A', u'R'), fieldY = at(1, u'A', u'R');
-    const int squareX = at(2, u'0', u'9'), squareY = at(3, u'0', u'9');
+    if ((text[0] | text[1] | text[2] | text[3]) >= 128)
+        return -1;
+    const int fieldX = kDigits.field[text[0]], fieldY = kDigits.field[text[1]];
+    const int squareX = kDigits.square[text[2]], squareY = kDigits.square[text[3]];
     if ((fieldX | fieldY | squareX | squareY) < 0)
         return -1;
     return (fieldY * 10 + squareY) * kSquaresAcross + fieldX * 10 + squareX;
