@@ -344,7 +344,8 @@ void MapWindow::saveSettings() {
 }
 
 MapMenu::MapMenu(ui::qt::FormsView& view, app::Program& program, app::Station& station,
-                 const QString& dataDirectory) {
+                 const QString& dataDirectory)
+    : station_(station) {
     view.addMenuAction(
         u"Form1", {[] { return u"Map"_s; }, QKeySequence(u"Ctrl+M"_s), nullptr, nullptr,
                    [window = window_, &program, &station, dataDirectory] {
@@ -365,6 +366,8 @@ MapMenu::MapMenu(ui::qt::FormsView& view, app::Program& program, app::Station& s
     station.onChange(refresh);
 }
 
-MapMenu::~MapMenu() = default;
+MapMenu::~MapMenu() {
+    station_.onChange({}); // the station may still report while it is taken down
+}
 
 } // namespace launcher

@@ -48,6 +48,7 @@ public:
     ~MapMenu();
 
 private:
+    app::Station& station_;
     // Shared with the listeners, which may outlive this: they then find nothing to refresh.
     std::shared_ptr<std::unique_ptr<MapWindow>> window_ =
         std::make_shared<std::unique_ptr<MapWindow>>();
