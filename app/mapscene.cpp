@@ -43,7 +43,7 @@ MapFollower::Changed MapFollower::follow(ui::Forms& forms) {
                     main.textBox(u"Text3").text(), main.textBox(u"Text4").text()};
     if (read_ && read_->same(now))
         return {};
-    Changed changed{!read_ || read_->own != now.own, true};
+    const Changed changed{!read_ || read_->own != now.own};
     if (changed.centre)
         centre_ = MapCentre(forms);
     read_ = now;

@@ -24,7 +24,6 @@ class MapFollower {
 public:
     struct Changed {
         bool centre = false; // the own locator: the world lines need projecting again
-        bool scene = false;
     };
     Changed follow(ui::Forms& forms);
 
