@@ -29,8 +29,10 @@ Station::Station(Program& program, station::LoadedSettings loaded) : program_(pr
     standing_.setSingleShot(true);
     standing_.setInterval(1000);
     connect(&standing_, &QTimer::timeout, this, &Station::followRotator);
-    connect(&rotator_, &station::Rotator::headingKnown, this, [this] {
+    connect(&rotator_, &station::Rotator::headingKnown, this, [this](double azimuth) {
         rotatorProblem_.clear();
+        if (requested_ && angleBetween(azimuth, *requested_) < 1)
+            requested_.reset();
         showStatus();
     });
     connect(&rotator_, &station::Rotator::failed, this, [this](const QString& why) {
@@ -81,6 +83,7 @@ std::optional<int> Station::bearing(bool longPath) const {
 void Station::turn(bool longPath) {
     if (const std::optional<int> azimuth = bearing(longPath); azimuth && rotatorSet()) {
         rotator_.turnTo(*azimuth);
+        requested_ = *azimuth;
         lastTurn_.start();
     }
 }
@@ -88,6 +91,7 @@ void Station::turn(bool longPath) {
 void Station::stopAntenna() {
     if (rotatorSet())
         rotator_.stop();
+    requested_.reset();
 }
 
 void Station::applyPending() {
@@ -96,6 +100,7 @@ void Station::applyPending() {
     if (!pending_ || forms.inEvent() || !form1)
         return; // kept for the end of the event
     const station::LoggerCall call = *std::exchange(pending_, std::nullopt);
+    lastCall_ = call;
     const QString typed = ui::upperCase(call.call);
     if (typed.isEmpty() || typed == form1->textBox(u"Text2").text())
         return;
@@ -161,6 +166,22 @@ void Station::showStatus() {
     label.setCaption(text);
     label.setToolTip(tip.join(u'\n'));
     label.setVisible(!text.isEmpty());
+    if (changed_)
+        changed_();
+}
+
+std::optional<map::Antenna> Station::antenna() const {
+    const std::optional<double> heading = rotator_.heading();
+    if (!rotatorSet() || !heading)
+        return std::nullopt;
+    const double offset = settings_.rotator.offset;
+    map::Antenna antenna;
+    antenna.heading = station::normalizedBearing(*heading - offset);
+    if (requested_)
+        antenna.requested = station::normalizedBearing(*requested_ - offset);
+    antenna.beamwidth = settings_.rotator.beamwidth;
+    antenna.reachable = rotatorProblem_.isEmpty();
+    return antenna;
 }
 
 } // namespace app

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/program.h"
+#include "map/picture.h"
 #include "station/feedlistener.h"
 #include "station/rotator.h"
 #include "station/settings.h"
@@ -12,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+#include <functional>
 #include <optional>
 
 namespace app {
@@ -39,6 +41,13 @@ public:
     // Shows the station's state in the main window's status line, once the window is there.
     void showStatus();
 
+    // What the map draws of the station: the antenna's beam where the rotator points it (the
+    // offset taken off), while a rotator is set; the logger's last call. `listener` hears of
+    // every change of either.
+    std::optional<map::Antenna> antenna() const;
+    const std::optional<station::LoggerCall>& lastLoggerCall() const { return lastCall_; }
+    void onChange(std::function<void()> listener) { changed_ = std::move(listener); }
+
 private:
     void loggerCall(const station::LoggerCall& call);
     void applyPending();
@@ -54,6 +63,9 @@ private:
     std::optional<station::LoggerCall> pending_;
     QTimer standing_; // the same call for a second before the antenna follows it
     QElapsedTimer lastTurn_;
+    std::optional<double> requested_; // the rotator's azimuth asked for, until it is reached
+    std::optional<station::LoggerCall> lastCall_;
+    std::function<void()> changed_;
 };
 
 } // namespace app

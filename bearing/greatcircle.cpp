@@ -85,9 +85,28 @@ constexpr double kLongitudeNudge = 0.0001; // radians, added to the longitude di
 constexpr double kSignThreshold = 0.0001;  // degrees, in the longitude mapping of step 2
 constexpr double kSouthLimit = -0.9999999; // below it, the azimuth is taken as pi
 
+// Steps 11 and 12: whole degrees and whole kilometres.
+BearingDistance Rounded(Course course) {
+    RunValue bearing, distance;
+    bearing.set(Int(course.azimuth / kDegree + 0.5));
+    distance.set(Int(kEarthRadiusKm * course.angle + 0.5));
+    return {bearing.value(), distance.value()};
+}
+
+// Steps 6 to 10: the central angle and the azimuth.
+Course CourseFromCentralCosine(double phi1, double phi2, double delta, double c);
+
 } // namespace
 
 BearingDistance BearingAndDistance(Point from, Point to) {
+    return Rounded(CourseBetween(from, to));
+}
+
+BearingDistance BearingFromCentralCosine(double phi1, double phi2, double delta, double c) {
+    return Rounded(CourseFromCentralCosine(phi1, phi2, delta, c));
+}
+
+Course CourseBetween(Point from, Point to) {
     const Checked k = kDegree, pi = kPi;
     RunValue w1, w2, p1, p2, lambda1, lambda2, phi1, phi2, delta, c;
 
@@ -108,15 +127,16 @@ BearingDistance BearingAndDistance(Point from, Point to) {
     // 5. Cosine of the central angle (spherical law of cosines).
     c.set(Sin(phi1) * Sin(phi2) + Cos(phi1) * Cos(phi2) * Cos(delta));
 
-    return BearingFromCentralCosine(phi1.value(), phi2.value(), delta.value(), c.value());
+    return CourseFromCentralCosine(phi1.value(), phi2.value(), delta.value(), c.value());
 }
 
-BearingDistance BearingFromCentralCosine(double phi1, double phi2, double delta, double c) {
-    const Checked k = kDegree, pi = kPi;
+namespace {
+
+Course CourseFromCentralCosine(double phi1, double phi2, double delta, double c) {
+    const Checked pi = kPi;
     const Checked Phi1 = phi1, Phi2 = phi2, Delta = delta, C = c;
     RunValue D;
     RunValue a; // the cosine of the azimuth, then the azimuth A itself: one variable
-    RunValue bearing, distance;
 
     // 6. Central angle, 0 to pi. Fails for c == 0 or c * c > 1, and D stays 0.
     D.set(Atn(Sqr(1 - C * C) / C) + (pi / 2) * (1 - Sgn(C)));
@@ -131,10 +151,9 @@ BearingDistance BearingFromCentralCosine(double phi1, double phi2, double delta,
     a.set(a * Sgn(Delta - pi) * Sgn(pi - D));
     // 10. A negative A gains 2 pi; an A of exactly 0 becomes pi.
     a.set(a + pi * (1 - Sgn(a)));
-    // 11. Whole degrees; 12. whole kilometres.
-    bearing.set(Int(a / k + 0.5));
-    distance.set(Int(kEarthRadiusKm * D + 0.5));
-    return {bearing.value(), distance.value()};
+    return {a.value(), D.value()};
 }
+
+} // namespace
 
 } // namespace bearing

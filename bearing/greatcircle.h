@@ -15,6 +15,15 @@ struct BearingDistance {
     double distance = 0.0; // whole kilometres, 0 to 19970
 };
 
+// The same course before steps 11 and 12 round it: the azimuth A, 0 to 2 pi clockwise from
+// north, and the central angle D, 0 to pi, both in radians. The map is drawn from these, so
+// that it and the bearing window never disagree.
+struct Course {
+    double azimuth = 0.0;
+    double angle = 0.0;
+};
+Course CourseBetween(Point from, Point to);
+
 // Bearing and distance from `from` (Locator 1) to `to` (Locator 2), steps 1 to 12. A step
 // whose operation fails (division by zero, square root of a negative number, a non-finite
 // result) leaves its value as it was, 0 at the start of the run, and the run goes on.

@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "app/program.h"
+#include "cli/mapcommand.h"
 #include "cli/turn.h"
 #include "edilog/logfile.h"
 #include "edilog/stationlists.h"
@@ -94,7 +95,7 @@ int runListCommand(const QString& command, QStringList arguments, const QString&
 
 bool isCommand(const QString& word) {
     return word == u"check"_s || word == u"add"_s || word == u"lookup"_s || word == u"turn"_s ||
-           word == u"import"_s || word == u"export"_s;
+           word == u"import"_s || word == u"export"_s || word == u"map"_s;
 }
 
 int runCommand(const QString& command, const QStringList& arguments, const QString& dataDirectory,
@@ -102,6 +103,8 @@ int runCommand(const QString& command, const QStringList& arguments, const QStri
                const std::optional<station::RotatorAddress>& rotator) {
     if (command == u"turn"_s)
         return runTurn(arguments, dataDirectory, rotator, out, err);
+    if (command == u"map"_s)
+        return runMap(arguments, dataDirectory, out, err);
     if (command == u"import"_s || command == u"export"_s)
         return runListCommand(command, arguments, dataDirectory, out, err);
     const bool lookup = command == u"lookup"_s;

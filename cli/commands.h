@@ -24,6 +24,9 @@ inline constexpr char16_t kCommandsHelp[] =
     u"                 add the new stations of other programs' call/locator lists\n"
     u"  export FORMAT [FILE]\n"
     u"                 write the database as such a list (to standard output without FILE)\n"
+    u"  map [--size WxH] [--radius KM] [--call PREFIX | --locator PREFIX] [--target LOCATOR]\n"
+    u"      -o FILE.png\n"
+    u"                 draw the map around the own locator with the stations those fields list\n"
     u"FORMAT is call3 (WSJT-X CALL3.TXT), n1mm (N1MM Logger+ call history), cw (Tucnak C_W),\n"
     u"csl (Minos archive list) or csv (Call,Locator); an import recognises it from the content.\n";
 

@@ -5,6 +5,7 @@
 #include "main/commandline.h"
 #include "main/console.h"
 #include "main/mainmenu.h"
+#include "main/mapwindow.h"
 #include "ui/qt/formsview.h"
 #include "ui/qt/qtdialogs.h"
 
@@ -23,6 +24,19 @@ app::DataFolder chooseDataFolder(const QString& givenFolder) {
         {QCoreApplication::applicationDirPath(), QStringLiteral(NORVANE_INSTALL_BINDIR),
          QStringLiteral(NORVANE_INSTALLED_MARKER),
          QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), givenFolder});
+}
+
+int runCommand(const launcher::CommandLine& commandLine) {
+    const app::DataFolder folder = chooseDataFolder(commandLine.givenFolder);
+    QTextStream out(stdout), err(stderr);
+    if (const auto error = app::prepareDataFolder(folder)) {
+        err << "norvane: " << *error << '\n';
+        return 2;
+    }
+    if (commandLine.command.first() == u"export"_s)
+        launcher::binaryStandardOutput(); // the list's bytes, CR LF and all
+    return cli::runCommand(commandLine.command.first(), commandLine.command.mid(1), folder.path,
+                           out, err, commandLine.rotator);
 }
 
 } // namespace
@@ -46,18 +60,10 @@ int main(int argc, char* argv[]) {
             std::fprintf(stderr, "norvane: %s Try 'norvane --help'.\n",
                          qUtf8Printable(commandLine.text));
             return 2;
-        case launcher::CommandLine::Action::Command: {
-            const app::DataFolder folder = chooseDataFolder(commandLine.givenFolder);
-            QTextStream out(stdout), err(stderr);
-            if (const auto error = app::prepareDataFolder(folder)) {
-                err << "norvane: " << *error << '\n';
-                return 2;
-            }
-            if (commandLine.command.first() == u"export"_s)
-                launcher::binaryStandardOutput(); // the list's bytes, CR LF and all
-            return cli::runCommand(commandLine.command.first(), commandLine.command.mid(1),
-                                   folder.path, out, err, commandLine.rotator);
-        }
+        case launcher::CommandLine::Action::Command:
+            if (commandLine.command.first() == u"map"_s)
+                break; // it paints text, which takes a QGuiApplication: below
+            return runCommand(commandLine);
         case launcher::CommandLine::Action::Version:
             std::puts(NORVANE_VERSION);
             return 0;
@@ -70,6 +76,15 @@ int main(int argc, char* argv[]) {
         case launcher::CommandLine::Action::Start:
             break;
         }
+    }
+
+    if (commandLine.action == launcher::CommandLine::Action::Command) {
+#ifndef Q_OS_WIN
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen"); // a picture for a file needs no display
+#endif
+        QGuiApplication painting(argc, argv);
+        return runCommand(commandLine);
     }
 
     QApplication application(argc, argv);
@@ -99,6 +114,7 @@ int main(int argc, char* argv[]) {
     app::Station station(program, std::move(settings));
     launcher::addStationMenu(view, station, folder.path);
     launcher::addListMenu(view, program);
+    launcher::MapMenu mapMenu(view, program, station, folder.path);
     program.start();
     if (program.ended())
         return 0;

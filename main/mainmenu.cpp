@@ -11,12 +11,14 @@
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -97,7 +99,9 @@ std::optional<station::StationSettings> editStationSettings(QWidget* parent,
     QDialog dialog(parent);
     dialog.setObjectName(u"StationSettings"_s);
     dialog.setWindowTitle(u"Station settings"_s);
-    auto* form = new QFormLayout(&dialog);
+    auto* column = new QVBoxLayout(&dialog);
+    auto* rotatorGroup = new QGroupBox(u"Rotator"_s);
+    auto* form = new QFormLayout(rotatorGroup);
 
     auto* host = new QLineEdit(now.rotator.host);
     host->setObjectName(u"host"_s);
@@ -107,6 +111,8 @@ std::optional<station::StationSettings> editStationSettings(QWidget* parent,
     auto* offset = degreesBox(now.rotator.offset, -360, 360);
     offset->setObjectName(u"offset"_s);
     auto* threshold = degreesBox(now.rotator.threshold, 0, 180);
+    auto* beamwidth = degreesBox(now.rotator.beamwidth, 1, 360);
+    beamwidth->setObjectName(u"beamwidth"_s);
     auto* test = new QPushButton(u"Test"_s);
     test->setObjectName(u"test"_s);
     auto* tested = new QLabel;
@@ -119,7 +125,12 @@ std::optional<station::StationSettings> editStationSettings(QWidget* parent,
     form->addRow(u"Rotator (rotctld) host:"_s, host);
     form->addRow(u"Port:"_s, port);
     form->addRow(u"Offset added to bearings:"_s, offset);
+    form->addRow(u"Beam width on the map:"_s, beamwidth);
     form->addRow(testRow);
+    column->addWidget(rotatorGroup);
+
+    auto* loggersGroup = new QGroupBox(u"Loggers"_s);
+    form = new QFormLayout(loggersGroup);
 
     auto* n1mm = portBox(now.feeds.n1mm, 0, u"off"_s);
     auto* wsjtx = portBox(now.feeds.wsjtx, 0, u"off"_s);
@@ -131,9 +142,10 @@ std::optional<station::StationSettings> editStationSettings(QWidget* parent,
     form->addRow(u"Listen on address:"_s, address);
     form->addRow(follow);
     form->addRow(u"Turn when off by more than:"_s, threshold);
+    column->addWidget(loggersGroup);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
-    form->addRow(buttons);
+    column->addWidget(buttons);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
 
@@ -159,7 +171,7 @@ std::optional<station::StationSettings> editStationSettings(QWidget* parent,
         return std::nullopt;
     station::StationSettings saved = now;
     saved.rotator = {host->text().trimmed(), quint16(port->value()), offset->value(),
-                     threshold->value()};
+                     threshold->value(), beamwidth->value()};
     saved.feeds = {quint16(n1mm->value()), quint16(wsjtx->value()), address->text().trimmed(),
                    follow->isChecked()};
     return saved;

@@ -15,6 +15,7 @@ packages=("$@")
     libgtest-dev libgmock-dev         # tests
     libbenchmark-dev                  # benchmarks
     xvfb xdotool libx11-dev           # the smoke test of the real window
+    xclip                             #   reads the map's status line and the locator field
     # Fuzz targets (libFuzzer). libclang-rt-dev, not a versioned name: it follows the
     # release's default clang (14 on Debian 12, 19 on Debian 13).
     clang libclang-rt-dev

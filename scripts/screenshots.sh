@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the screenshots in docs/: the main window, the messages of an import and a check
-# of a real contest log, and that log dragged from a file manager onto the paste box. Needs
+# of a real contest log, that log dragged from a file manager onto the paste box, the
+# antenna's context menu and the map window. Needs
 # a build in build/, Xvfb, xdotool, xclip, ImageMagick, PCManFM and rotctld
 # (apt-get install xvfb xdotool xclip imagemagick pcmanfm libhamlib-utils).
 set -euo pipefail
@@ -120,4 +121,40 @@ xdotool mousemove --window "$main" 250 258 click 3
 sleep 0.7
 import -window root -crop 480x400+0+0 docs/rotator.png
 xdotool key Escape
+mkdir -p "$work/map"
+# The map window (Ctrl+M) around JO40HD with the 200 stations that the key "D" lists from a
+# made-up database (most within 600 km, a few farther out), the pointer over one of them.
+printf 'JO40HD\r\n' > "$work/map/myloc.txt"
+python3 - "$work/map/norvane.txt" <<'PY'
+import random, sys
+random.seed(26)
+lines = []
+for i in range(200):
+    far = i % 10 == 0
+    lon = 8.6 + random.gauss(0, 9 if far else 3.5)
+    lat = 50.1 + random.gauss(0, 5 if far else 2.2)
+    x, y = (lon + 180) * 12, (lat + 90) * 24
+    locator = (chr(65 + int(x // 240)) + chr(65 + int(y // 240)) + str(int(x // 24 % 10)) +
+               str(int(y // 24 % 10)) + chr(65 + int(x % 24)) + chr(65 + int(y % 24)))
+    call = random.choice("LKJFCGHMOBAQR") + str(random.randint(0, 9)) + "".join(
+        random.choice("ABCDEFGHIJKLMNOPQRSTUVWXYZ") for _ in range(random.randint(2, 3)))
+    lines.append(f"{locator} D{call}")
+open(sys.argv[1], "w", newline="").write("\r\n".join(lines) + "\r\n")
+PY
+printf '[map]\nradius=1000\ngeometry=\n' > "$work/map/norvane.ini"
+
+"$norvane" --dir "$work/map" > /dev/null 2>&1 &
+pids+=($!)
+main=$(window "Norvane v1.2 - tamsel - 200 different Call")
+xdotool windowmove "$main" 0 0
+click "$main" 4567 382 # the call field
+xdotool type --delay 30 d
+xdotool key ctrl+m
+map=$(window "Norvane map - JO40HD")
+xdotool windowsize "$map" 900 760 windowmove "$map" 0 0
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$map")"
+xdotool mousemove --window "$map" $(( WIDTH / 2 + 130 )) $(( HEIGHT / 2 - 90 ))
+sleep 0.5
+import -window "$map" docs/map.png
 echo "screenshots written to docs/"

@@ -117,6 +117,8 @@ LoadedSettings loadSettings(const QString& dataDirectory) {
          degreesWithin(-360, 360));
     read(ini, u"threshold"_s, u"a number of degrees (0 to 180)"_s, rotator.threshold, problems,
          degreesWithin(0, 180));
+    read(ini, u"beamwidth"_s, u"a number of degrees (1 to 360)"_s, rotator.beamwidth, problems,
+         degreesWithin(1, 360));
     ini.endGroup();
 
     StationSettings::Feeds& feeds = loaded.settings.feeds;
@@ -140,6 +142,7 @@ std::optional<QString> saveSettings(const QString& dataDirectory, const StationS
         ini.setValue(u"port"_s, settings.rotator.port);
         ini.setValue(u"offset"_s, QString::number(settings.rotator.offset));
         ini.setValue(u"threshold"_s, QString::number(settings.rotator.threshold));
+        ini.setValue(u"beamwidth"_s, QString::number(settings.rotator.beamwidth));
         ini.endGroup();
         ini.beginGroup(u"feeds"_s);
         ini.setValue(u"n1mm"_s, settings.feeds.n1mm);

@@ -12,12 +12,13 @@ namespace station {
 
 struct StationSettings {
     struct Rotator {
-        QString host;         // rotctld's host name or address; empty: no rotator
-        quint16 port = 4533;  // rotctld's TCP port
-        double offset = 0;    // degrees added to every bearing (-360 to 360): a beam mounted
-                              // off the rotator's zero
-        double threshold = 5; // degrees (0 to 180): following the logger turns the antenna
-                              // only when bearing and heading differ by more
+        QString host;          // rotctld's host name or address; empty: no rotator
+        quint16 port = 4533;   // rotctld's TCP port
+        double offset = 0;     // degrees added to every bearing (-360 to 360): a beam mounted
+                               // off the rotator's zero
+        double threshold = 5;  // degrees (0 to 180): following the logger turns the antenna
+                               // only when bearing and heading differ by more
+        double beamwidth = 30; // degrees (1 to 360): the antenna's wedge on the map
         bool operator==(const Rotator&) const = default;
     } rotator;
     struct Feeds {

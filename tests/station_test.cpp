@@ -19,7 +19,7 @@ QByteArray readAll(const QString& path) {
 TEST(StationSettings, ReadWhatIsGoodAndNameWhatIsNot) {
     const station::StationSettings defaults;
     station::StationSettings set;
-    set.rotator = {u"rotor.local"_s, 4534, -12.5, 10};
+    set.rotator = {u"rotor.local"_s, 4534, -12.5, 10, 45};
     set.feeds = {12060, 2237, u"239.255.0.1"_s, true};
     const struct {
         const char* name;
@@ -29,18 +29,19 @@ TEST(StationSettings, ReadWhatIsGoodAndNameWhatIsNot) {
     } cases[] = {
         {"no file: nothing set", nullptr, defaults, {}},
         {"every value",
-         "[rotator]\nhost=rotor.local\nport=4534\noffset=-12.5\nthreshold=10\n"
+         "[rotator]\nhost=rotor.local\nport=4534\noffset=-12.5\nthreshold=10\nbeamwidth=45\n"
          "[feeds]\nn1mm=12060\nwsjtx=2237\naddress=239.255.0.1\nfollowRotator=true\n",
          set,
          {}},
         {"values out of range or not numbers",
-         "[rotator]\nhost=a b\nport=70000\noffset=abc\nthreshold=200\n"
+         "[rotator]\nhost=a b\nport=70000\noffset=abc\nthreshold=200\nbeamwidth=0\n"
          "[feeds]\nn1mm=-1\nwsjtx=2237x\naddress=nowhere\nfollowRotator=maybe\n",
          defaults,
          {u"norvane.ini: [rotator] host a b is not a host name; ignored"_s,
           u"norvane.ini: [rotator] port 70000 is not a port (1-65535); ignored"_s,
           u"norvane.ini: [rotator] offset abc is not a number of degrees (-360 to 360); ignored"_s,
           u"norvane.ini: [rotator] threshold 200 is not a number of degrees (0 to 180); ignored"_s,
+          u"norvane.ini: [rotator] beamwidth 0 is not a number of degrees (1 to 360); ignored"_s,
           u"norvane.ini: [feeds] n1mm -1 is not a port (1-65535, or 0 for off); ignored"_s,
           u"norvane.ini: [feeds] wsjtx 2237x is not a port (1-65535, or 0 for off); ignored"_s,
           u"norvane.ini: [feeds] address nowhere is not an IP address; ignored"_s,
@@ -66,14 +67,14 @@ TEST(StationSettings, ReadWhatIsGoodAndNameWhatIsNot) {
     const QString path = station::settingsPath(dir.path());
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[rotator]\nhost=old\nbeamwidth=30\n[logbook]\npath=/x/y.adi\n");
+    file.write("[rotator]\nhost=old\nelevation=30\n[logbook]\npath=/x/y.adi\n");
     file.close();
     EXPECT_EQ(station::saveSettings(dir.path(), set), std::nullopt);
     const station::LoadedSettings loaded = station::loadSettings(dir.path());
     EXPECT_EQ(loaded.settings, set);
     EXPECT_EQ(loaded.problems, QStringList());
     const QByteArray written = readAll(path);
-    for (const char* kept : {"beamwidth=30", "[logbook]", "path=/x/y.adi"}) // CR LF on Windows
+    for (const char* kept : {"elevation=30", "[logbook]", "path=/x/y.adi"}) // CR LF on Windows
         EXPECT_TRUE(written.contains(kept)) << kept << " in " << written.toStdString();
 
     // A folder where the file should be: neither read nor written, and said so.

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Starts the real program under Xvfb and drives it as an operator would: first start,
 # start with a database, the log window's two modes, Exit and the title bar's close, and a
-# start with a log to check, the rotator. Each part is a CTest test of its own, so that they
+# start with a log to check, the map, the rotator. Each part is a CTest test of its own, so that they
 # run side by side, each on an X server of its own.
-# usage: smoke_test.sh NORVANE_BINARY CLOSE_WINDOW_BINARY [cli|windows|rotator|all] [SCREENSHOT_DIR]
+# usage: smoke_test.sh NORVANE_BINARY CLOSE_WINDOW_BINARY [cli|windows|map|rotator|all] [SCREENSHOT_DIR]
 set -euo pipefail
 
 norvane=$1
@@ -127,6 +127,43 @@ if want windows; then
     cmp -s "$data/norvane.txt" "$work/database.before" || fail "the database changed"
     grep -v -e 'XDG_RUNTIME_DIR' "$work"/{data,first,edi}.log | grep -i -e warning -e error &&
         fail "the program complained"
+    echo "ok"
+fi
+
+if want map; then
+    echo "-- the map (Ctrl+M): hovering shows the locator under the pointer, a click types it"
+    printf '[map]\nradius=500\n' > "$data/norvane.ini"
+    "$norvane" --dir "$data" > "$work/map.log" 2>&1 &
+    app=$!; pids+=($app)
+    main=$(window "Norvane v1.2 - tamsel - 4 different Call")
+    xdotool windowmove "$main" 0 0
+    xdotool windowfocus --sync "$main" key ctrl+m
+    map=$(window "Norvane map - JN81GD")
+    xdotool windowmove "$map" 300 0
+    sleep 0.3
+    eval "$(xdotool getwindowgeometry --shell "$map")"
+    # Above the middle: about 50 km north of JN81GD at this radius, still in JN81.
+    hover() { xdotool mousemove --window "$map" $(( WIDTH / 2 )) $(( HEIGHT / 2 - 40 )); sleep 0.3; }
+    hover
+    copied() { xdotool key --clearmodifiers ctrl+a ctrl+c; sleep 0.3; xclip -o -selection clipboard; }
+    # Into the status line under the map, which keeps what the pointer last showed.
+    xdotool mousemove --window "$map" 100 $(( HEIGHT - 12 )) click 1
+    status=$(copied)
+    [[ $status =~ ^(JN81[A-X]{2})\ \ \ QTF\ [0-9]{1,3}°\ \ \ QRB\ [0-9]+\ km$ ]] ||
+        fail "the status line says '$status'"
+    hovered=${BASH_REMATCH[1]}
+    hover
+    xdotool click 1
+    sleep 0.5
+    click "$main" 1987 382 # the locator field
+    field=$(copied)
+    [ "$field" = "$hovered" ] || fail "the click typed '$field', the status line named $hovered"
+    "$close_window" "$map"
+    sleep 0.3
+    grep -qx 'radius=500' "$data/norvane.ini" || fail "norvane.ini: $(cat "$data/norvane.ini")"
+    "$close_window" "$main"
+    ended "$app" || fail "closing the main window did not end the program"
+    rm "$data/norvane.ini"
     echo "ok"
 fi
 
