@@ -2,6 +2,7 @@
 
 #include "app/program.h"
 #include "cli/turn.h"
+#include "cli/verify.h"
 #include "edilog/logfile.h"
 #include "edilog/stationlists.h"
 #include "messages.h"
@@ -94,12 +95,14 @@ int runListCommand(const QString& command, QStringList arguments, const QString&
 
 bool isCommand(const QString& word) {
     return word == u"check"_s || word == u"add"_s || word == u"lookup"_s || word == u"turn"_s ||
-           word == u"import"_s || word == u"export"_s;
+           word == u"import"_s || word == u"export"_s || word == u"verify"_s;
 }
 
 int runCommand(const QString& command, const QStringList& arguments, const QString& dataDirectory,
                QTextStream& out, QTextStream& err,
                const std::optional<station::RotatorAddress>& rotator) {
+    if (command == u"verify"_s)
+        return runVerify(arguments, dataDirectory, out, err);
     if (command == u"turn"_s)
         return runTurn(arguments, dataDirectory, rotator, out, err);
     if (command == u"import"_s || command == u"export"_s)
