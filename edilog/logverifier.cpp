@@ -852,7 +852,7 @@ QString Verifier::recountedClaim(const char* key) const {
     if (k == "CODXC")
         return odx_ ? u"%1;%2;%3"_s.arg(text(odx_->fields[2]), text(odx_->fields[9]).toUpper())
                           .arg(*odx_->km)
-                    : QString();
+                    : u";;0"_s; // no QSO to name
     // CToSc: the QSO points and the bonuses; each contest may add its own rule.
     qint64 total = points_;
     for (const char* bonusKey : {"CWWLB", "CExcB", "CDXCB"})
