@@ -4,8 +4,8 @@
 #include "cli/turn.h"
 #include "cli/verify.h"
 #include "edilog/logfile.h"
-#include "edilog/stationlists.h"
 #include "messages.h"
+#include "stationlists/stationlists.h"
 #include "ui/text.h"
 
 #include <QDate>
@@ -45,13 +45,13 @@ int failed(QTextStream& err, const QStringList& messages) {
 int runListCommand(const QString& command, QStringList arguments, const QString& dataDirectory,
                    QTextStream& out, QTextStream& err) {
     const bool import = command == u"import"_s;
-    std::optional<edilog::ListFormat> format;
+    std::optional<stationlists::ListFormat> format;
     const auto formatNamed = [&](const QString& name) {
-        format = edilog::ListFormatNamed(name);
+        format = stationlists::ListFormatNamed(name);
         return format.has_value();
     };
     const auto usage = [&](const char* text) {
-        err << "norvane: " << text << " (FORMAT: " << edilog::ListFormatNames() << ")\n";
+        err << "norvane: " << text << " (FORMAT: " << stationlists::ListFormatNames() << ")\n";
         return kFailed;
     };
     if (const qsizetype option = arguments.indexOf(u"--format"_s); import && option >= 0) {
