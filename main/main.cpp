@@ -5,6 +5,7 @@
 #include "main/commandline.h"
 #include "main/console.h"
 #include "main/mainmenu.h"
+#include "main/verifywindow.h"
 #include "ui/qt/formsview.h"
 #include "ui/qt/qtdialogs.h"
 
@@ -98,6 +99,7 @@ int main(int argc, char* argv[]) {
     app::Station station(program, std::move(settings));
     launcher::addStationMenu(view, station, folder.path);
     launcher::addListMenu(view, program);
+    launcher::addVerifyMenu(view, program, folder.path);
     program.start();
     if (program.ended())
         return 0;
