@@ -79,10 +79,11 @@ int runVerify(const QStringList& arguments, const QString& dataDirectory, QTextS
 
     Status status = kClean;
     QJsonArray documents;
+    const std::vector<edilog::VerifyResult> results =
+        edilog::VerifyLogs({bytes.begin(), bytes.end()}, database.bytes, countries.countries);
     for (size_t i = 0; i < bytes.size(); ++i) {
         const QString name = QDir::toNativeSeparators(logs[qsizetype(i)]);
-        const edilog::VerifyResult result =
-            edilog::VerifyLog(bytes[i], database.bytes, countries.countries);
+        const edilog::VerifyResult& result = results[i];
         if (result.count(edilog::Severity::Error) > 0)
             status = kErrors;
         if (json) {

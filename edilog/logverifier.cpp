@@ -115,6 +115,33 @@ std::vector<QByteArrayView> split(QByteArrayView line, char separator) {
     return fields;
 }
 
+// A set of texts that answers "surely not" at the cost of one hash: a million database lines
+// pass it, and only the few it lets through are looked up in a map.
+class TextFilter {
+public:
+    void add(std::string_view text) { bits_[index(text) / 64] |= bit(text); }
+    bool mayHold(std::string_view text) const { return bits_[index(text) / 64] & bit(text); }
+
+private:
+    static constexpr size_t kBits = size_t(1) << 20; // 128 KB: 1 % false hits for 10,000 texts
+    static quint64 hash(std::string_view text) {
+        quint64 h = 14695981039346656037ull; // FNV-1a
+        for (const char c : text)
+            h = (h ^ uchar(c)) * 1099511628211ull;
+        return h;
+    }
+    static size_t index(std::string_view text) { return size_t(hash(text) % kBits); }
+    static quint64 bit(std::string_view text) { return quint64(1) << (index(text) % 64); }
+    std::vector<quint64> bits_ = std::vector<quint64>(kBits / 64);
+};
+
+// What the station database holds for the calls and locators of the logs being verified.
+struct DatabaseFacts {
+    std::unordered_map<std::string, std::vector<std::string>> locatorsOf; // by call
+    std::unordered_map<std::string, std::vector<std::string>> callsAt;    // by locator
+    TextFilter calls, locators;
+};
+
 struct Line {
     QByteArrayView text;
     qsizetype number = 0;
@@ -156,7 +183,9 @@ public:
         recountClaims();
     }
 
-    void compareWithDatabase(QByteArrayView database);
+    // The calls and locators this log asks the database about, and what it answered.
+    void want(DatabaseFacts& facts) const;
+    void noteDatabase(const DatabaseFacts& facts);
     VerifyResult result();
     QByteArray fixed() const;
 
@@ -191,7 +220,9 @@ private:
     const CountryFile& countries_;
     std::vector<Finding> findings_;
     std::vector<Line> lines_;
-    std::vector<qsizetype> preamble_;                            // indexes into lines_
+    // Indexes into lines_: what came before [REG1TEST;1], the remarks, lines in brackets that
+    // are no section, and [END...] with what follows it.
+    std::vector<qsizetype> preamble_, remarks_, strays_, trailer_;
     std::vector<std::pair<qsizetype, std::string>> headerOrder_; // line index, canonical key
     std::map<std::string, HeaderEntry> header_;
     Part part_ = Part::Before;
@@ -268,6 +299,7 @@ void Verifier::parse(QByteArrayView log) {
             break;
         case Part::Remarks:
             checkCharacters(line, Severity::Warning);
+            remarks_.push_back(line.number - 1);
             break;
         case Part::Records:
             if (trimmed.isEmpty()) {
@@ -281,6 +313,7 @@ void Verifier::parse(QByteArrayView log) {
             qsos_.back().fields = split(line.text, ';');
             break;
         case Part::After:
+            trailer_.push_back(line.number - 1);
             break;
         }
     }
@@ -306,6 +339,7 @@ void Verifier::sectionLine(const Line& line, QByteArrayView name) {
     const QByteArrayView trimmed = line.text.trimmed();
     if (QByteArrayView(upper(name)).startsWith("END")) {
         part_ = Part::After;
+        trailer_.push_back(line.number - 1);
     } else if (part_ == Part::Before && near("REG1TEST")) {
         sawStart_ = true;
         part_ = Part::Header;
@@ -328,14 +362,17 @@ void Verifier::sectionLine(const Line& line, QByteArrayView name) {
         if (given != "QSORecords" || !trimmed.endsWith(']') || !recordsCount_)
             add(line.number, Severity::Error, "section-name",
                 u"%1: write [QSORecords;N], N the number of record lines"_s.arg(text(trimmed)));
-    } else if (part_ == Part::Header) {
-        add(line.number, Severity::Warning, "header-line",
-            u"%1 is no section of an EDI log"_s.arg(text(trimmed)));
-    } else if (part_ == Part::Records) {
-        add(line.number, Severity::Error, "qso-fields",
-            u"%1 among the QSO records"_s.arg(text(trimmed)));
+    } else if (part_ == Part::Remarks) {
+        remarks_.push_back(line.number - 1); // any other line in brackets is a remark
+    } else {
+        if (part_ == Part::Header)
+            add(line.number, Severity::Warning, "header-line",
+                u"%1 is no section of an EDI log"_s.arg(text(trimmed)));
+        else if (part_ == Part::Records)
+            add(line.number, Severity::Error, "qso-fields",
+                u"%1 among the QSO records"_s.arg(text(trimmed)));
+        strays_.push_back(line.number - 1);
     }
-    // In [Remarks] any other line in brackets is a remark.
 }
 
 void Verifier::checkCharacters(const Line& line, Severity severity) {
@@ -388,8 +425,11 @@ void Verifier::headerLine(const Line& line) {
         add(line.number, Severity::Warning, "unknown-key",
             guess ? u"unknown key %1: did you mean %2?"_s.arg(text(key), QLatin1String(guess))
                   : u"unknown key %1"_s.arg(text(key)));
-        if (guess && !header_.count(guess))
-            canonical = guess; // a fixed copy spells it right
+        // A near miss of a key the log lacks is taken for it, as the fixed copy spells it.
+        if (guess && !header_.count(guess)) {
+            canonical = guess;
+            header_[canonical] = {line.number, trimmed.sliced(split + 1).trimmed().toByteArray()};
+        }
         headerOrder_.emplace_back(line.number - 1, canonical);
         return;
     }
@@ -900,17 +940,21 @@ void Verifier::recountClaims() {
             u"no cty.dat was found: DXCC countries are not checked"_s);
 }
 
-void Verifier::compareWithDatabase(QByteArrayView database) {
-    if (database.isEmpty())
-        return;
-    // Only the calls and locators of the log are looked for, in one pass over the file.
-    std::unordered_map<std::string, std::vector<std::string>> locatorsOf, callsAt;
+void Verifier::want(DatabaseFacts& facts) const {
     for (const Qso& qso : qsos_)
         if (qso.usable && !qso.error && !qso.duplicate && qso.complete) {
-            locatorsOf.try_emplace(upper(qso.fields[2]));
-            callsAt.try_emplace(upper(qso.fields[9]));
+            const std::string call = upper(qso.fields[2]), locator = upper(qso.fields[9]);
+            facts.locatorsOf.try_emplace(call);
+            facts.callsAt.try_emplace(locator);
+            facts.calls.add(call);
+            facts.locators.add(locator);
         }
-    if (locatorsOf.empty())
+}
+
+// One pass over the file for every log at once: a record's call is the text after the line's
+// first space, its locator the text before it.
+void scanDatabase(QByteArrayView database, DatabaseFacts& facts) {
+    if (facts.locatorsOf.empty())
         return;
     std::string key;
     qsizetype at = 0;
@@ -925,19 +969,34 @@ void Verifier::compareWithDatabase(QByteArrayView database) {
         const qsizetype space = line.indexOf(' ');
         if (space <= 0)
             continue;
-        key.assign(line.data() + space + 1, size_t(line.size() - space - 1));
-        if (const auto found = locatorsOf.find(key); found != locatorsOf.end())
-            found->second.emplace_back(line.data(), size_t(space));
-        key.assign(line.data(), size_t(space));
-        if (const auto found = callsAt.find(key); found != callsAt.end())
-            found->second.emplace_back(line.data() + space + 1, size_t(line.size() - space - 1));
+        const std::string_view locator(line.data(), size_t(space));
+        const std::string_view call(line.data() + space + 1, size_t(line.size() - space - 1));
+        if (facts.calls.mayHold(call)) {
+            key.assign(call);
+            if (const auto found = facts.locatorsOf.find(key); found != facts.locatorsOf.end())
+                found->second.emplace_back(locator);
+        }
+        if (facts.locators.mayHold(locator)) {
+            key.assign(locator);
+            if (const auto found = facts.callsAt.find(key); found != facts.callsAt.end())
+                found->second.emplace_back(call);
+        }
     }
+}
+
+void Verifier::noteDatabase(const DatabaseFacts& facts) {
+    static const std::vector<std::string> none;
+    const auto lookUp = [](const auto& map,
+                           const std::string& key) -> const std::vector<std::string>& {
+        const auto found = map.find(key);
+        return found == map.end() ? none : found->second;
+    };
     for (const Qso& qso : qsos_) {
         if (!qso.usable || qso.error || qso.duplicate || !qso.complete)
             continue;
         const std::string call = upper(qso.fields[2]);
         const std::string locator = upper(qso.fields[9]);
-        const std::vector<std::string>& stored = locatorsOf[call];
+        const std::vector<std::string>& stored = lookUp(facts.locatorsOf, call);
         if (!stored.empty()) {
             if (std::find(stored.begin(), stored.end(), locator) != stored.end())
                 continue;
@@ -962,7 +1021,7 @@ void Verifier::compareWithDatabase(QByteArrayView database) {
                     .arg(sameSquare ? u": a slip within the square?"_s : QString()));
             continue;
         }
-        for (const std::string& other : callsAt[locator])
+        for (const std::string& other : lookUp(facts.callsAt, locator))
             if (oneEditApart(call, other)) {
                 add(qso.line, Severity::Note, "db-busted-call",
                     u"%1 is not in the database; %2 is, at %3: a busted call?"_s.arg(
@@ -1043,20 +1102,10 @@ QByteArray Verifier::fixed() const {
             if (const std::string claim = claimLine(key); !claim.empty() && claim.back() != '=')
                 line(QByteArray::fromStdString(claim));
     line("[Remarks]");
-    bool inRemarks = false;
-    for (const Line& l : lines_) {
-        const QByteArrayView trimmed = l.text.trimmed();
-        if (trimmed.startsWith('[') && l.number == recordsLine_)
-            break;
-        if (inRemarks)
-            line(l.text);
-        else if (trimmed.startsWith('[') &&
-                 editDistance(sv(trimmed.sliced(1, std::min<qsizetype>(7, trimmed.size() - 1))),
-                              "Remarks") <= 2)
-            inRemarks = true;
-    }
-    for (const qsizetype index : preamble_)
-        line(lines_[size_t(index)].text); // what came before the log is kept as remarks
+    // What came before the log, and lines in brackets that are no section, are kept as remarks.
+    for (const auto* kept : {&remarks_, &preamble_, &strays_})
+        for (const qsizetype index : *kept)
+            line(lines_[size_t(index)].text);
     line(QByteArray("[QSORecords;") + QByteArray::number(qsizetype(qsos_.size())) + ']');
     for (const Qso& qso : qsos_) {
         if (!qso.usable) {
@@ -1078,13 +1127,8 @@ QByteArray Verifier::fixed() const {
         }
         line(record);
     }
-    bool after = false;
-    for (const Line& l : lines_) {
-        after = after || (l.number > recordsLine_ && recordsLine_ > 0 &&
-                          QByteArrayView(upper(l.text.trimmed())).startsWith("[END"));
-        if (after)
-            line(l.text);
-    }
+    for (const qsizetype index : trailer_)
+        line(lines_[size_t(index)].text);
     return out;
 }
 
@@ -1107,10 +1151,24 @@ qsizetype VerifyResult::count(Severity severity) const {
                          [&](const Finding& f) { return f.severity == severity; });
 }
 
+std::vector<VerifyResult> VerifyLogs(const std::vector<QByteArrayView>& logs,
+                                     QByteArrayView database, const CountryFile& countries) {
+    std::vector<Verifier> verifiers;
+    verifiers.reserve(logs.size());
+    DatabaseFacts facts;
+    for (const QByteArrayView log : logs)
+        verifiers.emplace_back(log, countries).want(facts);
+    scanDatabase(database, facts);
+    std::vector<VerifyResult> results;
+    for (Verifier& verifier : verifiers) {
+        verifier.noteDatabase(facts);
+        results.push_back(verifier.result());
+    }
+    return results;
+}
+
 VerifyResult VerifyLog(QByteArrayView log, QByteArrayView database, const CountryFile& countries) {
-    Verifier verifier(log, countries);
-    verifier.compareWithDatabase(database);
-    return verifier.result();
+    return std::move(VerifyLogs({log}, database, countries).front());
 }
 
 QByteArray FixedLog(QByteArrayView log, const CountryFile& countries) {

@@ -56,6 +56,9 @@ struct VerifyResult {
 // database: norvane.txt's bytes (may be empty); countries: may be empty, and DXCC is then
 // "not checked". Never fails: whatever the bytes, the result says what is wrong with them.
 VerifyResult VerifyLog(QByteArrayView log, QByteArrayView database, const CountryFile& countries);
+// Many logs at once: the database is read through once for all of them.
+std::vector<VerifyResult> VerifyLogs(const std::vector<QByteArrayView>& logs,
+                                     QByteArrayView database, const CountryFile& countries);
 
 // The corrected copy: points and flags recomputed, the claims and [QSORecords;N] rewritten,
 // header keys spelled right, every line ending in CR LF, every QSO line kept in its order.

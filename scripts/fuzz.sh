@@ -7,7 +7,7 @@ seconds=${1:-30}
 
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DNORVANE_FUZZ=ON -DNORVANE_TESTS=OFF -DNORVANE_BENCH=OFF -DNORVANE_WERROR=ON
-targets=(fuzz_extract fuzz_bearing fuzz_addtxt fuzz_lookup fuzz_n1mm fuzz_wsjtx fuzz_lists)
+targets=(fuzz_extract fuzz_bearing fuzz_addtxt fuzz_lookup fuzz_n1mm fuzz_wsjtx fuzz_lists fuzz_verify)
 cmake --build build-fuzz --target "${targets[@]}"
 
 # Seeds: the sample logs and each target's own corpus; findings go to build-fuzz/findings.
@@ -17,7 +17,8 @@ declare -A seeds=([fuzz_extract]="tests/data/edi fuzz/corpus/extract"
                   [fuzz_lookup]="fuzz/corpus/lookup"
                   [fuzz_n1mm]="fuzz/corpus/n1mm"
                   [fuzz_wsjtx]="fuzz/corpus/wsjtx"
-                  [fuzz_lists]="fuzz/corpus/lists")
+                  [fuzz_lists]="fuzz/corpus/lists"
+                  [fuzz_verify]="tests/data/edi")
 mkdir -p build-fuzz/findings
 for target in "${targets[@]}"; do
     corpus=build-fuzz/corpus/$target

