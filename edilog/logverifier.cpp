@@ -371,7 +371,9 @@ void Verifier::sectionLine(const Line& line, QByteArrayView name) {
         else if (part_ == Part::Records)
             add(line.number, Severity::Error, "qso-fields",
                 u"%1 among the QSO records"_s.arg(text(trimmed)));
-        strays_.push_back(line.number - 1);
+        // A section line given again has no place in a fixed copy; anything else is kept.
+        if (!near("REG1TEST") && !near("Remarks") && !near("QSORecords"))
+            strays_.push_back(line.number - 1);
     }
 }
 
@@ -405,6 +407,7 @@ void Verifier::headerLine(const Line& line) {
         add(line.number, Severity::Warning, "header-line",
             u"\"%1\" is not Key=value"_s.arg(
                 text(trimmed.first(std::min<qsizetype>(30, trimmed.size())))));
+        headerOrder_.emplace_back(line.number - 1, std::string()); // kept as it is
         return;
     }
     const QByteArrayView key = trimmed.first(split).trimmed();
