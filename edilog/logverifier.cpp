@@ -163,7 +163,6 @@ struct Qso {
     bool complete = false;
     bool duplicate = false;
     bool eightDigitDate = false;
-    bool extraField = false;
     std::optional<QDate> date;
     std::optional<int> minutes;
     std::optional<qint64> claimed;
@@ -589,7 +588,6 @@ bool rstFitsMode(QByteArrayView rst, char mode) {
 void Verifier::checkQsoFields(Qso& qso) {
     auto& f = qso.fields;
     if (f.size() == 16 && f[15].isEmpty()) {
-        qso.extraField = true;
         add(qso.line, Severity::Warning, "qso-fields", u"16 fields: one ';' too many at the end"_s);
         f.pop_back();
     }
