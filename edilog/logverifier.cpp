@@ -5,6 +5,7 @@
 #include <QDate>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -166,7 +167,8 @@ struct Qso {
     std::optional<QDate> date;
     std::optional<int> minutes;
     std::optional<qint64> claimed;
-    std::optional<qint64> km;
+    std::optional<qint64> km; // whole km to the own locator
+    double exactKm = 0;
     std::optional<int> entity;
     std::array<bool, 4> flags{}; // the expected N, N, N, D
     qint64 points = 0;
@@ -672,8 +674,10 @@ void Verifier::checkQsoFields(Qso& qso) {
     qso.complete = callChars && call.size() >= 3 && call.size() <= 14 && !f[6].isEmpty() &&
                    !f[7].isEmpty() && IsSixCharacterLocator(wwl);
     if (IsSixCharacterLocator(wwl) && !ownLocator_.isEmpty())
-        if (const auto km = LocatorDistanceKm(ownLocator_, wwl))
+        if (const auto km = LocatorDistanceKm(ownLocator_, wwl)) {
             qso.km = qint64(*km);
+            qso.exactKm = *km;
+        }
     qso.entity = countries_.entityOf(call);
 }
 
@@ -925,6 +929,13 @@ void Verifier::recountClaims() {
                         : upper(c) != upper(recomputed[i]))
                 check.differs = true;
         }
+        // Loggers write the ODX distance rounded, or as its points (whole km + 1): the format
+        // does not say which.
+        if (const auto km = number(claimed.size() == 3 ? claimed[2].trimmed() : QByteArrayView());
+            check.key == u"CODXC"_s && odx_ && km &&
+            upper(claimed[0].trimmed()) == upper(odx_->fields[2]) &&
+            (*km == qint64(std::llround(odx_->exactKm)) || *km == *odx_->km + 1))
+            check.differs = false;
         if (check.differs && entry) { // a missing claim is named once, as missing-key
             const bool total = check.key == u"CToSc"_s;
             add(entry->line, total ? Severity::Note : Severity::Warning,

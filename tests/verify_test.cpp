@@ -83,6 +83,7 @@ TEST(VerifyLog, EachDefectIsFoundAtItsLine) {
         {"PBand=1,3 GHz", "PBand=1,3 XHz", "pband", 10},
         {"CQSOs=27;4", "CQSOs=27,4", "claim-format", 28},
         {"CQSOP=51704", "CQSOP=51700", "claim", 29},
+        {"JO60JJ;901", "JO60JJ;950", "claim", 37}, // 902 (whole km + 1) would pass
         {"CWWLs=16;0;1", "CWWLs=;0;1", "empty-number", 30},
         {"[Remarks]\r\n", "", "missing-section", 39},
         {"[QSORecords;27]", "[QSORecords;28]", "record-count", 40},
