@@ -17,8 +17,9 @@ namespace {
 
 constexpr int kRecords = 1'000'000;
 
-// Every QSO is a station of the database (every 20th with another locator than the stored
-// one), scored right, in time order, numbered from 1.
+// Stations of the database (every 20th with another locator than the stored one), every
+// 10th a new station and every 50th a busted call, scored right, in time order, numbered
+// from 1.
 QByteArray bigLog(int qsos) {
     QByteArray log = "[REG1TEST;1]\r\nTName=Bench\r\nTDate=20130507;20130514\r\nPCall=Q9XYZ\r\n"
                      "PWWLo=JN81GD\r\nPSect=SO\r\nPBand=145 MHz\r\n[Remarks]\r\n[QSORecords;" +
@@ -27,11 +28,13 @@ QByteArray bigLog(int qsos) {
         const int station = int(qint64(q) * kRecords / qsos);
         const QByteArray wwl = bench::locator(station + (q % 20 == 0)).toLatin1();
         const auto km = edilog::LocatorDistanceKm("JN81GD", wwl);
+        QByteArray call = bench::call(q % 10 == 5 ? kRecords + q : station).toLatin1();
+        if (q % 50 == 7)
+            call.back() = call.back() == 'A' ? 'B' : 'A';
         log += "1305" + QByteArray::number(7 + q / 1440).rightJustified(2, '0') + ';' +
-               QByteArray::number(q / 60 % 24 * 100 + q % 60).rightJustified(4, '0') + ';' +
-               bench::call(station).toLatin1() + ";1;59;" +
-               QByteArray::number(q + 1).rightJustified(4, '0') + ";59;001;;" + wwl + ';' +
-               QByteArray::number(qint64(*km) + 1) + ";;;;\r\n";
+               QByteArray::number(q / 60 % 24 * 100 + q % 60).rightJustified(4, '0') + ';' + call +
+               ";1;59;" + QByteArray::number(q + 1).rightJustified(4, '0') + ";59;001;;" + wwl +
+               ';' + QByteArray::number(qint64(*km) + 1) + ";;;;\r\n";
     }
     return log;
 }
