@@ -1124,14 +1124,13 @@ QByteArray Verifier::fixed() const {
         "CQSOs", "CQSOP", "CWWLs", "CWWLB", "CExcs", "CExcB", "CDXCs", "CDXCB", "CODXC", "CToSc"};
     for (const auto& [index, key] : headerOrder_) {
         const QByteArrayView original = lines_[size_t(index)].text.trimmed();
-        if (key.empty() || (!written.insert(key).second && !kClaims.count(key))) {
-            line(original); // unknown, or a repeated key: kept as it is
+        const bool claim = kClaims.count(key) > 0;
+        if (key.empty() || !written.insert(key).second) {
+            if (!claim) // an unknown line or a repeated key stays as it is; a repeated claim goes
+                line(original);
             continue;
         }
-        if (kClaims.count(key)) {
-            if (written.count(key + "#"))
-                continue; // a repeated claim goes
-            written.insert(key + "#");
+        if (claim) {
             line(QByteArray::fromStdString(claimLine(key)));
             continue;
         }
