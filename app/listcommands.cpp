@@ -9,7 +9,8 @@ using namespace Qt::StringLiterals;
 
 namespace app {
 
-void ListCommands::importFiles(const QStringList& paths, std::optional<edilog::ListFormat> format) {
+void ListCommands::importFiles(const QStringList& paths,
+                               std::optional<stationlists::ListFormat> format) {
     std::vector<edilog::QsoRecord> stations;
     qsizetype skipped = 0;
     for (const QString& path : paths) {
@@ -22,15 +23,16 @@ void ListCommands::importFiles(const QStringList& paths, std::optional<edilog::L
                                         .message());
             return;
         }
-        const std::optional<edilog::ListFormat> listFormat =
-            format ? format : edilog::RecogniseListFormat(file.bytes, QFileInfo(path).fileName());
+        const std::optional<stationlists::ListFormat> listFormat =
+            format ? format
+                   : stationlists::RecogniseListFormat(file.bytes, QFileInfo(path).fileName());
         if (!listFormat) {
             forms_.messageBox(u"Cannot tell which kind of list "_s +
                               QDir::toNativeSeparators(path) + u" is: name its format ("_s +
-                              edilog::ListFormatNames() + u")."_s);
+                              stationlists::ListFormatNames() + u")."_s);
             return;
         }
-        edilog::StationList list = edilog::ReadStationList(file.bytes, *listFormat);
+        stationlists::StationList list = stationlists::ReadStationList(file.bytes, *listFormat);
         stations.insert(stations.end(), std::make_move_iterator(list.stations.begin()),
                         std::make_move_iterator(list.stations.end()));
         skipped += list.skipped;
@@ -46,14 +48,14 @@ void ListCommands::importFiles(const QStringList& paths, std::optional<edilog::L
     forms_.messageBox(message);
 }
 
-std::optional<edilog::ExportedList> ListCommands::exportList(edilog::ListFormat format, QDate today,
-                                                             const QString& path) {
+std::optional<stationlists::ExportedList>
+ListCommands::exportList(stationlists::ListFormat format, QDate today, const QString& path) {
     const stationdb::ReadResult file = db_.readDatabase();
     if (file.error) {
         forms_.messageBox(file.error->message());
         return std::nullopt;
     }
-    edilog::ExportedList list = edilog::WriteStationList(file.bytes, format, today);
+    stationlists::ExportedList list = stationlists::WriteStationList(file.bytes, format, today);
     if (!path.isEmpty())
         if (const auto error = io_.write(path, list.bytes)) {
             forms_.messageBox(error->message());
@@ -62,12 +64,12 @@ std::optional<edilog::ExportedList> ListCommands::exportList(edilog::ListFormat 
     return list;
 }
 
-QString exportedText(const edilog::ExportedList& list, const QString& path) {
+QString exportedText(const stationlists::ExportedList& list, const QString& path) {
     return u"Exported "_s + QString::number(list.stations) + u" stations to "_s +
            QDir::toNativeSeparators(path);
 }
 
-QString leftOutText(const edilog::ExportedList& list) {
+QString leftOutText(const stationlists::ExportedList& list) {
     return u"Left out "_s + QString::number(list.leftOut) +
            u" records without a valid locator or call"_s;
 }

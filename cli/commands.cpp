@@ -3,9 +3,10 @@
 #include "app/program.h"
 #include "cli/mapcommand.h"
 #include "cli/turn.h"
+#include "cli/verify.h"
 #include "edilog/logfile.h"
-#include "edilog/stationlists.h"
 #include "messages.h"
+#include "stationlists/stationlists.h"
 #include "ui/text.h"
 
 #include <QDate>
@@ -45,13 +46,13 @@ int failed(QTextStream& err, const QStringList& messages) {
 int runListCommand(const QString& command, QStringList arguments, const QString& dataDirectory,
                    QTextStream& out, QTextStream& err) {
     const bool import = command == u"import"_s;
-    std::optional<edilog::ListFormat> format;
+    std::optional<stationlists::ListFormat> format;
     const auto formatNamed = [&](const QString& name) {
-        format = edilog::ListFormatNamed(name);
+        format = stationlists::ListFormatNamed(name);
         return format.has_value();
     };
     const auto usage = [&](const char* text) {
-        err << "norvane: " << text << " (FORMAT: " << edilog::ListFormatNames() << ")\n";
+        err << "norvane: " << text << " (FORMAT: " << stationlists::ListFormatNames() << ")\n";
         return kFailed;
     };
     if (const qsizetype option = arguments.indexOf(u"--format"_s); import && option >= 0) {
@@ -95,12 +96,14 @@ int runListCommand(const QString& command, QStringList arguments, const QString&
 
 bool isCommand(const QString& word) {
     return word == u"check"_s || word == u"add"_s || word == u"lookup"_s || word == u"turn"_s ||
-           word == u"import"_s || word == u"export"_s || word == u"map"_s;
+           word == u"import"_s || word == u"export"_s || word == u"map"_s || word == u"verify"_s;
 }
 
 int runCommand(const QString& command, const QStringList& arguments, const QString& dataDirectory,
                QTextStream& out, QTextStream& err,
                const std::optional<station::RotatorAddress>& rotator) {
+    if (command == u"verify"_s)
+        return runVerify(arguments, dataDirectory, out, err);
     if (command == u"turn"_s)
         return runTurn(arguments, dataDirectory, rotator, out, err);
     if (command == u"map"_s)

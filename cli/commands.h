@@ -1,4 +1,4 @@
-// norvane check|add|lookup|turn|import|export: the windows' own commands, run on files and
+// norvane check|add|lookup|turn|import|export|verify: the windows' own commands, run on files and
 // printed instead of shown, for scripts and remote shells. No window is ever made.
 #pragma once
 
@@ -24,6 +24,9 @@ inline constexpr char16_t kCommandsHelp[] =
     u"                 add the new stations of other programs' call/locator lists\n"
     u"  export FORMAT [FILE]\n"
     u"                 write the database as such a list (to standard output without FILE)\n"
+    u"  verify LOG... [--json] [--fix OUT.edi]\n"
+    u"                 check each log against the REG1TEST rules, recompute its points and\n"
+    u"                 claims; --fix writes a corrected copy\n"
     u"  map [--size WxH] [--radius KM] [--call PREFIX | --locator PREFIX] [--target LOCATOR]\n"
     u"      -o FILE.png\n"
     u"                 draw the map around the own locator with the stations those fields list\n"

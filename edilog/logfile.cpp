@@ -17,10 +17,10 @@ constexpr qint64 kMaxLogBytes = qint64(64) << 20;
 
 } // namespace
 
-LogText ReadLogFile(const QString& path) {
+LogBytes ReadLogBytes(const QString& path) {
     const auto failed = [&](const QString& reason) {
-        return LogText{{},
-                       stationdb::FileError{stationdb::FileError::Operation::Read, path, reason}};
+        return LogBytes{{},
+                        stationdb::FileError{stationdb::FileError::Operation::Read, path, reason}};
     };
     const QString tooLarge = u"it is larger than 64 MB, which no contest log is"_s;
     if (QFileInfo(path).isDir())
@@ -35,7 +35,14 @@ LogText ReadLogFile(const QString& path) {
         return failed(file.errorString());
     if (bytes.size() > kMaxLogBytes)
         return failed(tooLarge);
-    return {DecodeLogBytes(bytes), std::nullopt};
+    return {bytes, std::nullopt};
+}
+
+LogText ReadLogFile(const QString& path) {
+    LogBytes log = ReadLogBytes(path);
+    if (log.error)
+        return {{}, std::move(log.error)};
+    return {DecodeLogBytes(log.bytes), std::nullopt};
 }
 
 QString DecodeLogBytes(QByteArrayView bytes) {

@@ -3,6 +3,7 @@
 
 #include "stationdb/files.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
@@ -20,6 +21,13 @@ struct LogText {
     std::optional<stationdb::FileError> error; // names the file that could not be read
 };
 
+struct LogBytes {
+    QByteArray bytes;
+    std::optional<stationdb::FileError> error; // names the file that could not be read
+};
+
+// One log's bytes as they are; none when it is larger than 64 MB or cannot be read.
+LogBytes ReadLogBytes(const QString& path);
 // One log; no text when it is larger than 64 MB or cannot be read.
 LogText ReadLogFile(const QString& path);
 // The logs' texts one after the other, each ending in a line break; none at all when one of

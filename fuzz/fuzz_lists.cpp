@@ -2,7 +2,7 @@
 // stored as records, and what an export writes, every format reads back as it was.
 #include "bearing/locator.h"
 #include "edilog/stationimport.h"
-#include "edilog/stationlists.h"
+#include "stationlists/stationlists.h"
 
 #include <QString>
 #include <algorithm>
@@ -34,24 +34,25 @@ QStringList sorted(const std::vector<edilog::QsoRecord>& stations) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     const qsizetype lines = bytes.count('\n') + bytes.count('\r') + 1;
-    (void)edilog::RecogniseListFormat(bytes, u"list.csl");
-    for (const edilog::ListFormatInfo& info : edilog::kListFormats) {
-        const edilog::StationList list = edilog::ReadStationList(bytes, info.format);
+    (void)stationlists::RecogniseListFormat(bytes, u"list.csl");
+    for (const stationlists::ListFormatInfo& info : stationlists::kListFormats) {
+        const stationlists::StationList list = stationlists::ReadStationList(bytes, info.format);
         if (qsizetype(list.stations.size()) + list.skipped > lines ||
             !std::all_of(list.stations.begin(), list.stations.end(), storable))
             std::abort();
 
         // Into an empty database, then out in every format and back.
         const edilog::StationImport import = edilog::AddNewStations({}, list.stations);
-        for (const edilog::ListFormatInfo& out : edilog::kListFormats) {
-            const edilog::ExportedList exported =
-                edilog::WriteStationList(import.workingText, out.format, QDate(2024, 5, 1));
+        for (const stationlists::ListFormatInfo& out : stationlists::kListFormats) {
+            const stationlists::ExportedList exported =
+                stationlists::WriteStationList(import.workingText, out.format, QDate(2024, 5, 1));
             if (exported.stations + exported.leftOut != import.added)
                 std::abort();
-            if (edilog::RecogniseListFormat(exported.bytes, out.fileName) != out.format &&
+            if (stationlists::RecogniseListFormat(exported.bytes, out.fileName) != out.format &&
                 exported.stations > 0)
                 std::abort();
-            const edilog::StationList back = edilog::ReadStationList(exported.bytes, out.format);
+            const stationlists::StationList back =
+                stationlists::ReadStationList(exported.bytes, out.format);
             if (back.skipped != 0 || qsizetype(back.stations.size()) != exported.stations)
                 std::abort();
             // Everything read back was in the list, with the same locator.

@@ -6,6 +6,7 @@
 #include "main/console.h"
 #include "main/mainmenu.h"
 #include "main/mapwindow.h"
+#include "main/verifywindow.h"
 #include "ui/qt/formsview.h"
 #include "ui/qt/qtdialogs.h"
 
@@ -115,6 +116,7 @@ int main(int argc, char* argv[]) {
     launcher::addStationMenu(view, station, folder.path);
     launcher::addListMenu(view, program);
     launcher::MapMenu mapMenu(view, program, station, folder.path);
+    launcher::addVerifyMenu(view, program, folder.path);
     program.start();
     if (program.ended())
         return 0;

@@ -30,7 +30,7 @@ namespace {
 class ListDialogs {
 public:
     ListDialogs() {
-        for (const edilog::ListFormatInfo& info : edilog::kListFormats)
+        for (const stationlists::ListFormatInfo& info : stationlists::kListFormats)
             filters_.append(info.title.toString() + u" ("_s + info.patterns.toString() + u')');
     }
 
@@ -50,13 +50,13 @@ public:
         dialog.setNameFilters(filters_);
         const auto suggestName = [&](const QString& filter) {
             if (const auto format = formatOf(filter))
-                dialog.selectFile(edilog::ListFormatOf(*format).fileName.toString());
+                dialog.selectFile(stationlists::ListFormatOf(*format).fileName.toString());
         };
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, suggestName);
         suggestName(filters_.first());
-        const std::optional<edilog::ListFormat> format = dialog.exec() == QDialog::Accepted
-                                                             ? formatOf(dialog.selectedNameFilter())
-                                                             : std::nullopt;
+        const std::optional<stationlists::ListFormat> format =
+            dialog.exec() == QDialog::Accepted ? formatOf(dialog.selectedNameFilter())
+                                               : std::nullopt;
         if (!format)
             return;
         const QString path = dialog.selectedFiles().value(0);
@@ -67,9 +67,9 @@ public:
     }
 
 private:
-    std::optional<edilog::ListFormat> formatOf(const QString& filter) const {
+    std::optional<stationlists::ListFormat> formatOf(const QString& filter) const {
         const qsizetype i = filters_.indexOf(filter);
-        return i < 0 ? std::nullopt : std::optional(edilog::kListFormats[size_t(i)].format);
+        return i < 0 ? std::nullopt : std::optional(stationlists::kListFormats[size_t(i)].format);
     }
 
     QStringList filters_;

@@ -26,6 +26,7 @@ packages=("$@")
     libfile-mimeinfo-perl             #   (without a desktop, xdg-mime asks its mimetype)
     libhamlib-utils                   # rotctld, the rotator the station tests turn
     hyperfine                         # whole-process timings (bench/lists.sh)
+    hamradio-files                    # cty.dat: the countries "norvane verify" counts
 )
 
 missing=()

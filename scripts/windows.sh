@@ -65,7 +65,7 @@ step "tools"
 scripts/deps.sh --no-install-recommends cmake ninja-build g++-mingw-w64-x86-64-posix \
     mingw-w64-tools googletest wine wine64 fonts-wine fonts-liberation xvfb xdotool \
     imagemagick icoutils zip xz-utils qt6-base-dev qt6-base-dev-tools perl patch \
-    libhamlib-utils nsis xclip
+    libhamlib-utils nsis xclip hamradio-files
 
 # -- QtNetwork -----------------------------------------------------------------------------
 # Added to a copy of the kit, never to the kit itself; built again when the kit or the
@@ -165,6 +165,14 @@ exe=$out/$name/norvane.exe
 x86_64-w64-mingw32-strip -o "$exe" "$out/norvane/main/norvane.exe"
 sed 's/$/\r/' packaging/windows/README.txt > "$out/$name/README.txt"
 sed 's/$/\r/' LICENSE > "$out/$name/LICENSE.txt"
+# The country file that "verify" counts DXCC with, and its MIT licence, from hamradio-files.
+cp /usr/share/hamradio-files/cty.dat "$out/$name/cty.dat"
+{
+    echo "cty.dat: Copyright (c) 1994- Jim Reisert AD1C, https://www.country-files.com"
+    echo
+    awk '/^License: MIT$/ { text = 1; next } text && /^ / { sub(/^ (\.$)?/, ""); print; next } { text = 0 }' \
+        /usr/share/doc/hamradio-files/copyright
+} | sed 's/$/\r/' > "$out/$name/cty-LICENSE.txt"
 (cd "$out" && zip -q -X -r "$name.zip" "$name")
 
 step "the installer"
@@ -245,7 +253,7 @@ wineserver -w
 wine "$setup" /S
 wineserver -w
 program_files=$WINEPREFIX/drive_c/Program\ Files/Norvane
-for file in norvane.exe README.txt LICENSE.txt uninstall.exe; do
+for file in norvane.exe README.txt LICENSE.txt cty.dat cty-LICENSE.txt uninstall.exe; do
     [ -f "$program_files/$file" ] || fail "the installer put no $file into Program Files\\Norvane"
 done
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Norvane.lnk"

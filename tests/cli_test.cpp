@@ -4,6 +4,8 @@
 #include "support/program_fixture.h"
 #include "support/samples.h"
 
+#include <QFile>
+
 using namespace Qt::StringLiterals;
 using testing_support::operator""_b;
 
@@ -195,6 +197,44 @@ TEST_F(CommandLineTest, ListsOfOtherProgramsComeAndGo) {
         EXPECT_EQ(readFile("norvane.txt"), c.added.isNull() ? held : held + c.added + "\r\n");
         EXPECT_EQ(readFile("list.txt"), c.listAfter.isNull() ? c.list : c.listAfter);
     }
+}
+
+// The fixed copy verifies without an error, keeps every QSO line in its order, and never
+// replaces the log it was made from.
+TEST_F(CommandLineTest, VerifyFixesACopyThatVerifiesClean) {
+    const auto qsoCalls = [](const QByteArray& bytes) {
+        QList<QByteArray> calls;
+        for (const QByteArray& line : bytes.split('\n'))
+            if (line.count(';') >= 14)
+                calls << line.split(';').value(2);
+        return calls;
+    };
+    const struct {
+        const char* log;
+        int status; // of the log itself
+    } cases[] = {{"log-1296mhz-a.edi", 0},        {"log-144mhz-8digit-date.edi", 1},
+                 {"log-144mhz-dupe.edi", 1},      {"log-144mhz-lf.edi", 0},
+                 {"log-144mhz-mixed-eol.edi", 1}, {"log-144mhz-remarks.edi", 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.log);
+        const QString log = testing_support::samplesDir().filePath(QLatin1String(c.log));
+        QString output, errors;
+        QTextStream out(&output), err(&errors);
+        EXPECT_EQ(cli::runCommand(u"verify"_s, {log, u"--fix"_s, path("fixed.edi")}, dir.path(),
+                                  out, err),
+                  c.status);
+        EXPECT_EQ(cli::runCommand(u"verify"_s, {path("fixed.edi")}, dir.path(), out, err), 0)
+            << output.toStdString();
+        QFile original(log);
+        ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+        EXPECT_EQ(qsoCalls(readFile("fixed.edi")), qsoCalls(original.readAll()));
+    }
+    const QString log = testing_support::samplesDir().filePath(u"log-144mhz-lf.edi"_s);
+    QString output, errors;
+    QTextStream out(&output), err(&errors);
+    EXPECT_EQ(cli::runCommand(u"verify"_s, {log, u"--fix"_s, log}, dir.path(), out, err), 2);
+    EXPECT_EQ(cli::runCommand(u"verify"_s, {log, u"--fixes"_s}, dir.path(), out, err), 2);
+    EXPECT_EQ(cli::runCommand(u"verify"_s, {path("none.edi")}, dir.path(), out, err), 2);
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 // The log window's commands pressed in the real widgets, with the log pasted into them.
 #include "edilog/logfile.h"
+#include "main/verifywindow.h"
 #include "support/gui_fixture.h"
 #include "support/samples.h"
 
 #include <QMimeData>
+#include <QTableWidget>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -115,6 +117,33 @@ TEST_F(LogWindowGui, LogsNamedAtStartOpenForACheckAsIfDropped) {
         EXPECT_EQ(readFile("norvane.txt"), "JN45AB Q1ABC\r\n"_b); // nothing checked or added
         TearDown();
     }
+}
+
+TEST_F(LogWindowGui, VerifyLogReportsAndLeadsBackToTheLine) {
+    show("KN05AA LZ1VQ\r\n"_b); // the log has LZ1VQ in KN21QT
+    view->acceptFiles(u"Form3", u"Text1", [](const QStringList&) { return std::nullopt; });
+    launcher::addVerifyMenu(*view, *program, dir.path());
+    click(u"Form1", "Command2"); // Check LOG
+    QFile log(testing_support::samplesDir().filePath(u"log-144mhz-lf.edi"_s));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    paste(QString::fromLatin1(log.readAll()));
+    window(u"Form3")->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window(u"Form3")));
+    QTest::keyClick(window(u"Form3"), Qt::Key_R, Qt::ControlModifier);
+    auto* report = window(u"Form3")->findChild<QWidget*>(u"VerifyReport"_s);
+    ASSERT_NE(report, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(report));
+    auto* table = report->findChild<QTableWidget*>(u"findings"_s);
+    QList<QTableWidgetItem*> found = table->findItems(u"db-locator"_s, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    const int line = table->item(found[0]->row(), 0)->text().toInt();
+    const QPoint cell = table->visualItemRect(found[0]).center();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell); // a double-click's first
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell);
+    EXPECT_EQ(widget<QPlainTextEdit>(u"Form3", "Text1")->textCursor().selectedText(),
+              QString::fromLatin1(log.seek(0) ? log.readAll().split('\n').value(line - 1) : ""));
+    EXPECT_TRUE(
+        report->findChild<QPlainTextEdit*>(u"summary"_s)->toPlainText().contains(u"CQSOP"_s));
 }
 
 } // namespace

@@ -1,13 +1,13 @@
 // The lists of other programs: the database written in each format, byte for byte, and read
 // back to the same stations.
-#include "edilog/stationlists.h"
+#include "stationlists/stationlists.h"
 #include "support/printers.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
-using edilog::ListFormat;
+using stationlists::ListFormat;
 
 namespace {
 
@@ -49,16 +49,16 @@ TEST(StationLists, EachFormatWritesItsBytesAndReadsThemBack) {
                           "OK2KOE,JN89SV\r\nQ1AB,JO60\r\n"},
     };
     for (const auto& c : cases) {
-        const edilog::ListFormatInfo& info = edilog::ListFormatOf(c.format);
+        const stationlists::ListFormatInfo& info = stationlists::ListFormatOf(c.format);
         SCOPED_TRACE(info.name.toString().toStdString());
-        const edilog::ExportedList list =
-            edilog::WriteStationList(database, c.format, QDate(2012, 7, 7));
+        const stationlists::ExportedList list =
+            stationlists::WriteStationList(database, c.format, QDate(2012, 7, 7));
         EXPECT_EQ(list.bytes, c.bytes);
         EXPECT_EQ(list.stations, 5);
         EXPECT_EQ(list.leftOut, 3);
         // Saved under the name the export suggests, the file is known again.
-        EXPECT_EQ(edilog::RecogniseListFormat(list.bytes, info.fileName), c.format);
-        const edilog::StationList back = edilog::ReadStationList(list.bytes, c.format);
+        EXPECT_EQ(stationlists::RecogniseListFormat(list.bytes, info.fileName), c.format);
+        const stationlists::StationList back = stationlists::ReadStationList(list.bytes, c.format);
         EXPECT_EQ(records(back.stations), stations);
         EXPECT_EQ(back.skipped, 0);
     }

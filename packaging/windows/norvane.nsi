@@ -1,7 +1,8 @@
 ; The Windows installer: Norvane into Program Files, a Start-menu shortcut, an uninstaller
 ; that Apps lists, and (optional, on by default) .edi contest logs opening in Norvane.
 ; Built by scripts/windows.sh:
-;   makensis -DVERSION=1.0.0.0 -DFILES=<folder with norvane.exe, README.txt, LICENSE.txt>
+;   makensis -DVERSION=1.0.0.0
+;            -DFILES=<folder with norvane.exe, README.txt, LICENSE.txt, cty.dat, cty-LICENSE.txt>
 ;            -DICON=main/icons/norvane.ico -DOUTFILE=norvane-1.0.0.0-setup.exe norvane.nsi
 ; The installed program keeps its data in %APPDATA%\norvane, which nothing here touches:
 ; an uninstall leaves the operator's database where it is.
@@ -55,6 +56,8 @@ Section "Norvane" SecProgram
     File "${FILES}\norvane.exe"
     File "${FILES}\README.txt"
     File "${FILES}\LICENSE.txt"
+    File "${FILES}\cty.dat"
+    File "${FILES}\cty-LICENSE.txt"
     ; Beside norvane.exe it also tells the program that it runs installed.
     WriteUninstaller "$INSTDIR\uninstall.exe"
     CreateShortcut "$SMPROGRAMS\Norvane.lnk" "$INSTDIR\norvane.exe"
@@ -83,7 +86,7 @@ Section "Open .edi contest logs with Norvane" SecAssociation
 SectionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
-    !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "norvane.exe, its README and licence, and a Start-menu shortcut."
+    !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "norvane.exe, its README and licence, cty.dat (the countries a log's verification counts), and a Start-menu shortcut."
     !insertmacro MUI_DESCRIPTION_TEXT ${SecAssociation} "A double click on an .edi log opens it in Norvane's log window, ready to check."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
@@ -93,6 +96,8 @@ Section "Uninstall"
     Delete "$INSTDIR\norvane.exe"
     Delete "$INSTDIR\README.txt"
     Delete "$INSTDIR\LICENSE.txt"
+    Delete "$INSTDIR\cty.dat"
+    Delete "$INSTDIR\cty-LICENSE.txt"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR" ; only when empty: files someone put there stay
 

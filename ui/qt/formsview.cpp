@@ -79,11 +79,22 @@ QStringList localFiles(const QMimeData* mime) {
 // A paste box that takes files: their text goes in where they are dropped, as if pasted.
 class FileDropEdit final : public QPlainTextEdit {
 public:
-    FileDropEdit(QWidget* parent, FormsView::FileReader read)
-        : QPlainTextEdit(parent), read_(std::move(read)) {
+    // The box's own entries, each run as one event of the window.
+    struct Entry {
+        QString text;
+        QKeySequence shortcut;
+        std::function<void()> run;
+    };
+
+    FileDropEdit(QWidget* parent, FormsView::FileReader read, std::vector<Entry> entries)
+        : QPlainTextEdit(parent), read_(std::move(read)), entries_(std::move(entries)) {
         // Ctrl+O anywhere in the window, as the menus of desktop programs have it.
         auto* open = new QShortcut(QKeySequence::Open, parent);
         QObject::connect(open, &QShortcut::activated, this, [this] { openFiles(); });
+        for (const Entry& entry : entries_)
+            if (!entry.shortcut.isEmpty())
+                QObject::connect(new QShortcut(entry.shortcut, parent), &QShortcut::activated, this,
+                                 entry.run);
     }
 
     void openFiles() {
@@ -120,6 +131,11 @@ protected:
         menu->addSeparator();
         QObject::connect(menu->addAction(QStringLiteral("Open log file\u2026")),
                          &QAction::triggered, this, [this] { openFiles(); });
+        for (const Entry& entry : entries_) {
+            QAction* action = menu->addAction(entry.text);
+            action->setShortcut(entry.shortcut);
+            QObject::connect(action, &QAction::triggered, this, entry.run);
+        }
         menu->exec(event->globalPos());
     }
 
@@ -132,6 +148,7 @@ private:
     }
 
     FormsView::FileReader read_;
+    std::vector<Entry> entries_;
 };
 
 // Closing by the title bar goes to the model, which decides what it means.
@@ -207,6 +224,11 @@ QWidget* FormsView::window(QStringView formName) const {
 
 void FormsView::acceptFiles(QStringView formName, QStringView controlName, FileReader read) {
     fileTargets_.push_back({formName.toString(), controlName.toString(), std::move(read)});
+}
+
+void FormsView::addBoxAction(QStringView formName, QStringView controlName, MenuAction action) {
+    boxActions_.push_back({formName.toString(), controlName.toString(),
+                           std::make_shared<const MenuAction>(std::move(action))});
 }
 
 void FormsView::addMenuAction(QStringView formName, MenuAction action) {
@@ -314,8 +336,15 @@ void FormsView::createItem(const std::shared_ptr<Window>& w, ui::Control& contro
                 std::find_if(fileTargets_.begin(), fileTargets_.end(), [&](const FileTarget& t) {
                     return t.form == control.form().name() && t.control == control.name();
                 });
-            auto* edit = target == fileTargets_.end() ? new QPlainTextEdit(parent)
-                                                      : new FileDropEdit(parent, target->read);
+            std::vector<FileDropEdit::Entry> entries;
+            for (const BoxAction& box : boxActions_)
+                if (box.form == control.form().name() && box.control == control.name())
+                    entries.push_back(
+                        {box.action->text(), box.action->shortcut,
+                         [this, action = box.action] { forms_.dispatch(action->run); }});
+            auto* edit = target == fileTargets_.end()
+                             ? new QPlainTextEdit(parent)
+                             : new FileDropEdit(parent, target->read, std::move(entries));
             edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             edit->setTabChangesFocus(true);

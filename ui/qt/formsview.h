@@ -52,6 +52,10 @@ public:
         std::function<void()> run;     // runs as one event of the window
     };
     void addMenuAction(QStringView formName, MenuAction action);
+    // An entry of the context menu of a box that takes files (acceptFiles), after "Open log
+    // file…", with a shortcut that works anywhere in its window. Always shown and enabled;
+    // its text is asked when the box is made.
+    void addBoxAction(QStringView formName, QStringView controlName, MenuAction action);
 
 private:
     struct Window;
@@ -80,6 +84,12 @@ private:
     };
     std::vector<FileTarget> fileTargets_;
     std::vector<std::pair<QString, std::shared_ptr<const MenuAction>>> menuActions_; // by form
+    struct BoxAction {
+        QString form;
+        QString control;
+        std::shared_ptr<const MenuAction> action;
+    };
+    std::vector<BoxAction> boxActions_;
 };
 
 } // namespace ui::qt

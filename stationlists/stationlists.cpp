@@ -9,7 +9,7 @@
 #include <initializer_list>
 #include <utility>
 
-namespace edilog {
+namespace stationlists {
 
 namespace {
 
@@ -372,4 +372,4 @@ ExportedList WriteStationList(QByteArrayView database, ListFormat format, QDate 
     return list;
 }
 
-} // namespace edilog
+} // namespace stationlists

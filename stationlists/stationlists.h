@@ -3,7 +3,7 @@
 // spreadsheet file.
 #pragma once
 
-#include "qsorecord.h"
+#include "edilog/qsorecord.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -14,7 +14,9 @@
 #include <optional>
 #include <vector>
 
-namespace edilog {
+namespace stationlists {
+
+using edilog::QsoRecord; // a station: the call and the locator that an import adds
 
 enum class ListFormat { Call3, N1mm, Cw, Csl, Csv };
 
@@ -69,4 +71,4 @@ struct ExportedList {
 // record, upper-cased; Tucnak's date is `today`.
 ExportedList WriteStationList(QByteArrayView database, ListFormat format, QDate today);
 
-} // namespace edilog
+} // namespace stationlists
