@@ -14,18 +14,26 @@ StationDb::StationDb(const QString& directory, FileIo& io)
       ownLocatorPath_(QDir(directory).filePath(u"myloc.txt"_s)) {}
 
 ReadResult StationDb::readDatabase() {
+    if (snapshot_ && !checked_ &&
+        (!snapshot_->identity.exists || io_.identity(databasePath_) != snapshot_->identity))
+        snapshot_.reset();
+    checked_ = true;
     if (!snapshot_) {
         snapshot_ = io_.read(databasePath_);
-        // The same bytes as the index's: share its copy, so that the next lookups need not
-        // compare them again.
+        // The same bytes as the index's (a file saved again unchanged): share its copy, so
+        // that the index stays.
         if (index_ && snapshot_->bytes == index_->database())
             snapshot_->bytes = index_->database();
+        else
+            index_.reset();
     }
     return *snapshot_;
 }
 
 const LookupIndex* StationDb::index(const QByteArray& snapshot) {
-    if (indexedLookups_ == 0)
+    // Below this, building the index costs more than the scans it saves.
+    constexpr qsizetype kIndexedFrom = 64 * 1024;
+    if (snapshot.size() < kIndexedFrom)
         return nullptr;
     if (!index_ || index_->database().constData() != snapshot.constData())
         index_.emplace(snapshot);
@@ -43,7 +51,7 @@ QString StationDb::lookUpCall(const QByteArray& snapshot, QStringView prefix) {
 }
 
 std::optional<FileError> StationDb::updateDatabase(const Change& change, QByteArray* written) {
-    forgetSnapshot();
+    snapshot_.reset();
     const WriterLock writers = io_.lockWriters(databasePath_);
     if (writers.error) {
         // A database that cannot even be read (a link to nowhere) says more than its lock.
