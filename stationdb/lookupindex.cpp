@@ -90,7 +90,7 @@ std::optional<std::vector<QByteArrayView>> LookupIndex::find(const std::vector<E
                          [&](const Entry& e, quint64 key) { return keyAt(e) < key; });
     const auto last = std::upper_bound(first, entries.end(), high,
                                        [&](quint64 key, const Entry& e) { return key < keyAt(e); });
-    if (last - first > std::ptrdiff_t(entries.size() / 2) + 64)
+    if (last - first > std::ptrdiff_t(entries.size() / 8) + 64)
         return std::nullopt;
     std::vector<Entry> found;
     found.reserve(size_t(last - first));

@@ -31,7 +31,7 @@ public:
 
 private:
     // The lines whose text from `column` on begins with `needle`, in file order; nothing
-    // when nearly every line does, which a scan lists as quickly.
+    // when so many lines begin alike that a scan, in file order at once, is quicker.
     std::optional<std::vector<QByteArrayView>> find(const std::vector<Entry>& entries,
                                                     qsizetype column, QByteArrayView needle) const;
 

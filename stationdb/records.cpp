@@ -46,6 +46,15 @@ const char* lineEnd(QByteArrayView text, const char* at) {
     return end;
 }
 
+// Whether `at` holds the needle. A needle is a few characters typed into a field, every line
+// of a broad key is compared: inline, rather than a call of memcmp.
+bool sameBytes(const char* at, QByteArrayView needle) {
+    for (const char ch : needle)
+        if (*at++ != ch)
+            return false;
+    return true;
+}
+
 // A text that a line holds from a fixed column on (counted from 0). The needle is not empty.
 struct ColumnText {
     QByteArrayView needle;
@@ -66,7 +75,7 @@ void forEachMatch(QByteArrayView text, const std::array<ColumnText, N>& patterns
         const ColumnText& p = patterns[k];
         const qsizetype at = lineStart + p.column;
         if (at + p.needle.size() <= size && lineStartsAt(text, begin + lineStart) &&
-            std::memcmp(begin + at, p.needle.data(), size_t(p.needle.size())) == 0 &&
+            sameBytes(begin + at, p.needle) &&
             withinOneLine(text, begin + lineStart, begin + at + p.needle.size()))
             visit(k, begin + lineStart);
     };
