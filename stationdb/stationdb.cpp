@@ -4,6 +4,7 @@
 #include "ui/text.h"
 
 #include <QDir>
+#include <QThread>
 
 using namespace Qt::StringLiterals;
 
@@ -12,6 +13,11 @@ namespace stationdb {
 StationDb::StationDb(const QString& directory, FileIo& io)
     : io_(io), databasePath_(QDir(directory).filePath(u"norvane.txt"_s)),
       ownLocatorPath_(QDir(directory).filePath(u"myloc.txt"_s)) {}
+
+StationDb::~StationDb() {
+    if (building_)
+        building_->wait();
+}
 
 ReadResult StationDb::readDatabase() {
     if (snapshot_ && !checked_ &&
@@ -22,12 +28,20 @@ ReadResult StationDb::readDatabase() {
         snapshot_ = io_.read(databasePath_);
         // The same bytes as the index's (a file saved again unchanged): share its copy, so
         // that the index stays.
-        if (index_ && snapshot_->bytes == index_->database())
-            snapshot_->bytes = index_->database();
-        else
-            index_.reset();
+        if (const LookupIndex* built = builtIndex(); built && snapshot_->bytes == built->database())
+            snapshot_->bytes = built->database();
     }
     return *snapshot_;
+}
+
+const LookupIndex* StationDb::builtIndex() {
+    if (building_) {
+        if (!building_->isFinished())
+            return nullptr;
+        building_->wait(); // returns at once; the thread's last steps are done with
+        building_.reset();
+    }
+    return index_ ? &*index_ : nullptr;
 }
 
 const LookupIndex* StationDb::index(const QByteArray& snapshot) {
@@ -35,9 +49,20 @@ const LookupIndex* StationDb::index(const QByteArray& snapshot) {
     constexpr qsizetype kIndexedFrom = 64 * 1024;
     if (snapshot.size() < kIndexedFrom)
         return nullptr;
-    if (!index_ || index_->database().constData() != snapshot.constData())
-        index_.emplace(snapshot);
-    return &*index_;
+    if (building_ && !building_->isFinished()) {
+        if (buildingFor_ == snapshot.constData()) // kept alive by the thread's copy
+            return nullptr;                       // the scans answer until it is built
+        building_->wait(); // of a snapshot gone since; a rare case, not worth stopping
+    }
+    if (const LookupIndex* built = builtIndex();
+        built && built->database().constData() == snapshot.constData())
+        return built;
+    // A million lines take a tenth of a second: on a thread of its own, so that no key waits.
+    index_.reset();
+    buildingFor_ = snapshot.constData();
+    building_.reset(QThread::create([this, snapshot] { index_.emplace(snapshot); }));
+    building_->start();
+    return nullptr;
 }
 
 LocatorLookup StationDb::lookUpLocator(const QByteArray& snapshot, QStringView prefix) {

@@ -7,7 +7,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <QThread>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace stationdb {
@@ -15,6 +17,9 @@ namespace stationdb {
 class StationDb {
 public:
     StationDb(const QString& directory, FileIo& io);
+    ~StationDb();
+    StationDb(const StationDb&) = delete;
+    StationDb& operator=(const StationDb&) = delete;
 
     QString databasePath() const { return databasePath_; }
     QString ownLocatorPath() const { return ownLocatorPath_; }
@@ -36,8 +41,8 @@ public:
     void clearAfterCrashedWriter() { io_.clearAfterCrashedWriter(databasePath_); }
 
     // The lookups of records.h on a snapshot that readDatabase() gave, answered from an index
-    // of it once it holds more than a few lines. The index is built by the first lookup and
-    // kept with the bytes.
+    // of it once it holds more than a few lines. The first lookup has the index built, on a
+    // thread of its own; until it is, the lookups scan. It is kept with the bytes.
     LocatorLookup lookUpLocator(const QByteArray& snapshot, QStringView prefix);
     QString lookUpCall(const QByteArray& snapshot, QStringView prefix);
 
@@ -48,15 +53,20 @@ public:
     std::optional<FileError> writeOwnLocator(const QString& text);
 
 private:
-    // The index of the snapshot, or nullptr where a scan is as quick.
+    // The index of the snapshot, or nullptr where a scan is as quick or the index is not
+    // built yet.
     const LookupIndex* index(const QByteArray& snapshot);
+    // The last index built, once no thread is building one.
+    const LookupIndex* builtIndex();
 
     FileIo& io_;
     QString databasePath_;
     QString ownLocatorPath_;
     std::optional<ReadResult> snapshot_;
-    bool checked_ = false; // the snapshot is the file, for the rest of this event
-    std::optional<LookupIndex> index_;
+    bool checked_ = false;             // the snapshot is the file, for the rest of this event
+    std::optional<LookupIndex> index_; // written by building_ until it has finished
+    std::unique_ptr<QThread> building_;
+    const char* buildingFor_ = nullptr; // the snapshot's bytes, while building_ runs
 };
 
 } // namespace stationdb
