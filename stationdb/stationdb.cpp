@@ -4,6 +4,10 @@
 #include "ui/text.h"
 
 #include <QDir>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <QThread>
 
 using namespace Qt::StringLiterals;
@@ -60,7 +64,13 @@ const LookupIndex* StationDb::index(const QByteArray& snapshot) {
     // A million lines take a tenth of a second: on a thread of its own, so that no key waits.
     index_.reset();
     buildingFor_ = snapshot.constData();
-    building_.reset(QThread::create([this, snapshot] { index_.emplace(snapshot); }));
+    building_.reset(QThread::create([this, snapshot] {
+        index_.emplace(snapshot);
+#ifdef __GLIBC__
+        // The sorting took twice the index's room, which the thread's heap would keep.
+        malloc_trim(0);
+#endif
+    }));
     building_->start();
     return nullptr;
 }
