@@ -24,28 +24,21 @@ StationDb::~StationDb() {
 }
 
 ReadResult StationDb::readDatabase() {
+    QByteArray previous;
     if (snapshot_ && !checked_ &&
-        (!snapshot_->identity.exists || io_.identity(databasePath_) != snapshot_->identity))
+        (!snapshot_->identity.exists || io_.identity(databasePath_) != snapshot_->identity)) {
+        previous = std::move(snapshot_->bytes);
         snapshot_.reset();
+    }
     checked_ = true;
     if (!snapshot_) {
         snapshot_ = io_.read(databasePath_);
-        // The same bytes as the index's (a file saved again unchanged): share its copy, so
-        // that the index stays.
-        if (const LookupIndex* built = builtIndex(); built && snapshot_->bytes == built->database())
-            snapshot_->bytes = built->database();
+        // The same bytes again (a file saved unchanged, or changed too recently to be kept):
+        // the same copy, so that its index, built or being built, stays.
+        if (snapshot_->bytes == previous)
+            snapshot_->bytes = previous;
     }
     return *snapshot_;
-}
-
-const LookupIndex* StationDb::builtIndex() {
-    if (building_) {
-        if (!building_->isFinished())
-            return nullptr;
-        building_->wait(); // returns at once; the thread's last steps are done with
-        building_.reset();
-    }
-    return index_ ? &*index_ : nullptr;
 }
 
 const LookupIndex* StationDb::index(const QByteArray& snapshot) {
@@ -53,14 +46,15 @@ const LookupIndex* StationDb::index(const QByteArray& snapshot) {
     constexpr qsizetype kIndexedFrom = 64 * 1024;
     if (snapshot.size() < kIndexedFrom)
         return nullptr;
-    if (building_ && !building_->isFinished()) {
-        if (buildingFor_ == snapshot.constData()) // kept alive by the thread's copy
-            return nullptr;                       // the scans answer until it is built
-        building_->wait(); // of a snapshot gone since; a rare case, not worth stopping
+    if (building_) {
+        if (!building_->isFinished() && buildingFor_ == snapshot.constData())
+            return nullptr; // the scans answer until it is built
+        // Finished, or of a snapshot gone since: a rare case, not worth stopping it.
+        building_->wait();
+        building_.reset();
     }
-    if (const LookupIndex* built = builtIndex();
-        built && built->database().constData() == snapshot.constData())
-        return built;
+    if (index_ && index_->database().constData() == snapshot.constData())
+        return &*index_;
     // A million lines take a tenth of a second: on a thread of its own, so that no key waits.
     index_.reset();
     buildingFor_ = snapshot.constData();

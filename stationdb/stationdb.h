@@ -56,8 +56,6 @@ private:
     // The index of the snapshot, or nullptr where a scan is as quick or the index is not
     // built yet.
     const LookupIndex* index(const QByteArray& snapshot);
-    // The last index built, once no thread is building one.
-    const LookupIndex* builtIndex();
 
     FileIo& io_;
     QString databasePath_;
@@ -66,7 +64,7 @@ private:
     bool checked_ = false;             // the snapshot is the file, for the rest of this event
     std::optional<LookupIndex> index_; // written by building_ until it has finished
     std::unique_ptr<QThread> building_;
-    const char* buildingFor_ = nullptr; // the snapshot's bytes, while building_ runs
+    const char* buildingFor_ = nullptr; // its snapshot's bytes, kept by building_ while it runs
 };
 
 } // namespace stationdb
