@@ -5,7 +5,7 @@
 # stations); and the time from the start until the window shows. Each key is typed RUNS
 # times; the CPU of as long a pause without a key is taken off, and the median is printed.
 # usage: bench/key_cpu.sh [BUILD-FOLDER [RECORDS... ]]   (default build 150000 1000000 4000000)
-# Needs Xvfb and xdotool; RUNS=N in the environment (default 7).
+# Needs Xvfb and xdotool; RUNS=N in the environment (default 7), KEYS="JN4" for some keys only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
@@ -61,6 +61,7 @@ for records in "${sizes[@]}"; do
     }
     for row in "Q|300 24||q" "QA5|300 24|qa|5" "JN4|130 24|jn|4"; do
         IFS='|' read -r name xy prefix keyname <<< "$row"
+        [[ " ${KEYS:-Q QA5 JN4} " == *" $name "* ]] || continue
         read -r x y <<< "$xy"
         values=()
         for _ in $(seq "$runs"); do values+=("$(key_ms "$x" "$y" "$prefix" "$keyname")"); done
