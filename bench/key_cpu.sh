@@ -16,13 +16,7 @@ runs=${RUNS:-7}
 work=$(mktemp -d)
 pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
-unset QT_QPA_PLATFORM
-
-exec 3> "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp > /dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
+. bench/xvfb.sh
 
 cpu_ns() { # the whole program: every thread
     cat /proc/"$1"/task/*/schedstat 2> /dev/null | awk '{s += $1} END {printf "%d\n", s}'
