@@ -21,9 +21,11 @@ quint64 keyOf(QByteArrayView text) {
 // Stable least-significant-byte radix sort by the lowest `bytes` bytes of key(item): items
 // with equal keys keep their order. A byte that all keys share (the Q of every call, the
 // padding of short columns) takes no pass.
-template <class T, class Key> void radixSort(std::vector<T>& items, int bytes, Key key) {
+template <class T, class Key, class Stopped = bool (*)()>
+void radixSort(
+    std::vector<T>& items, int bytes, Key key, Stopped stopped = [] { return false; }) {
     std::vector<T> spare(items.size());
-    for (int shift = 0; shift < 8 * bytes; shift += 8) {
+    for (int shift = 0; shift < 8 * bytes && !stopped(); shift += 8) {
         std::array<size_t, 257> offsets{};
         for (const T& item : items)
             ++offsets[(key(item) >> shift & 0xFF) + 1];
@@ -44,13 +46,17 @@ QByteArrayView columnOf(QByteArrayView line, qsizetype column) {
 
 } // namespace
 
-LookupIndex::LookupIndex(const QByteArray& database) : database_(database) {
+LookupIndex::LookupIndex(const QByteArray& database, const std::atomic<bool>* stop)
+    : database_(database) {
     if (database_.size() > qsizetype(std::numeric_limits<quint32>::max()))
         return;
     indexed_ = true;
     const char* const begin = database_.constData();
+    const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     std::vector<Entry> lines;
     forEachLine(database_, [&](QByteArrayView line) {
+        if (stopped())
+            return;
         marker_ = marker_ || hasAdminMarker(line);
         lines.push_back({quint32(line.data() - begin), quint32(line.size())});
     });
@@ -61,10 +67,13 @@ LookupIndex::LookupIndex(const QByteArray& database) : database_(database) {
     };
     const auto sorted = [&](qsizetype column) {
         std::vector<Keyed> keyed;
+        if (stopped())
+            return std::vector<Entry>();
         keyed.reserve(lines.size());
         for (const Entry& e : lines)
             keyed.push_back({keyOf(columnOf(line(e), column)), e});
-        radixSort(keyed, 8, [](const Keyed& k) { return k.key; });
+        radixSort(
+            keyed, 8, [](const Keyed& k) { return k.key; }, stopped);
         std::vector<Entry> entries;
         entries.reserve(keyed.size());
         for (const Keyed& k : keyed)
@@ -73,6 +82,10 @@ LookupIndex::LookupIndex(const QByteArray& database) : database_(database) {
     };
     byLocator_ = sorted(0);
     byCall_ = sorted(kCallColumn);
+    if (stopped()) {
+        indexed_ = false;
+        byLocator_ = byCall_ = {};
+    }
 }
 
 std::optional<std::vector<QByteArrayView>> LookupIndex::find(const std::vector<Entry>& entries,

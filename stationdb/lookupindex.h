@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringView>
 #include <QtGlobal>
+#include <atomic>
 #include <optional>
 #include <vector>
 
@@ -17,7 +18,9 @@ namespace stationdb {
 
 class LookupIndex {
 public:
-    explicit LookupIndex(const QByteArray& database);
+    // Built on another thread, it gives up as soon as it can once `stop` is set, and then
+    // answers through the scans.
+    explicit LookupIndex(const QByteArray& database, const std::atomic<bool>* stop = nullptr);
 
     const QByteArray& database() const { return database_; }
     LocatorLookup lookUpLocator(QStringView prefix) const;

@@ -19,8 +19,16 @@ StationDb::StationDb(const QString& directory, FileIo& io)
       ownLocatorPath_(QDir(directory).filePath(u"myloc.txt"_s)) {}
 
 StationDb::~StationDb() {
-    if (building_)
-        building_->wait();
+    stopBuilding();
+}
+
+void StationDb::stopBuilding() {
+    if (!building_)
+        return;
+    stop_ = true;
+    building_->wait();
+    building_.reset();
+    stop_ = false;
 }
 
 ReadResult StationDb::readDatabase() {
@@ -49,9 +57,7 @@ const LookupIndex* StationDb::index(const QByteArray& snapshot) {
     if (building_) {
         if (!building_->isFinished() && buildingFor_ == snapshot.constData())
             return nullptr; // the scans answer until it is built
-        // Finished, or of a snapshot gone since: a rare case, not worth stopping it.
-        building_->wait();
-        building_.reset();
+        stopBuilding();     // finished, or of a snapshot gone since
     }
     if (index_ && index_->database().constData() == snapshot.constData())
         return &*index_;
@@ -59,7 +65,7 @@ const LookupIndex* StationDb::index(const QByteArray& snapshot) {
     index_.reset();
     buildingFor_ = snapshot.constData();
     building_.reset(QThread::create([this, snapshot] {
-        index_.emplace(snapshot);
+        index_.emplace(snapshot, &stop_);
 #ifdef __GLIBC__
         // The sorting took twice the index's room, which the thread's heap would keep.
         malloc_trim(0);

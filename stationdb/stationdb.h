@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QThread>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -64,6 +65,8 @@ private:
     bool checked_ = false;             // the snapshot is the file, for the rest of this event
     std::optional<LookupIndex> index_; // written by building_ until it has finished
     std::unique_ptr<QThread> building_;
+    std::atomic<bool> stop_ = false; // building_ gives up
+    void stopBuilding();
     const char* buildingFor_ = nullptr; // its snapshot's bytes, kept by building_ while it runs
 };
 
