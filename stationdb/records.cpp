@@ -21,19 +21,24 @@ bool lineStartsAt(QByteArrayView text, const char* at) {
     return at == text.data() || (at - text.data() >= 2 && at[-2] == '\r' && at[-1] == '\n');
 }
 
+#ifdef NORVANE_SCAN_SSE2
+// Bit k set: a CR LF begins at at[k], for k from 0 to 15. Reads 17 bytes.
+unsigned lineBreaks(const char* at) {
+    const auto is = [](const char* p, char ch) {
+        return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_set1_epi8(ch))));
+    };
+    return is(at, '\r') & is(at + 1, '\n');
+}
+#endif
+
 // No line break begins in [from, to): no CR there followed by LF, not even LF at `to`.
 bool withinOneLine(QByteArrayView text, const char* from, const char* to) {
     const char* const end = text.data() + text.size();
 #ifdef NORVANE_SCAN_SSE2
     // A few bytes of every line of a broad key: sixteen at once where the text goes on.
-    if (to - from <= 16 && end - from >= 17) {
-        const auto at = [](const char* p, char ch) {
-            return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_set1_epi8(ch))));
-        };
-        const unsigned within = (1u << (to - from)) - 1;
-        return (at(from, '\r') & at(from + 1, '\n') & within) == 0;
-    }
+    if (to - from <= 16 && end - from >= 17)
+        return (lineBreaks(from) & ((1u << (to - from)) - 1)) == 0;
 #endif
     for (const char* p = from; p < to; ++p)
         if (p[0] == '\r' && p + 1 < end && p[1] == '\n')
@@ -44,6 +49,13 @@ bool withinOneLine(QByteArrayView text, const char* from, const char* to) {
 // Where the line that holds `at` ends: at its CR LF, or at the end of the text.
 const char* lineEnd(QByteArrayView text, const char* at) {
     const char* const end = text.data() + text.size();
+#ifdef NORVANE_SCAN_SSE2
+    // A record's line is short: its end is mostly within the next sixteen bytes.
+    if (end - at >= 17) {
+        if (const unsigned ends = lineBreaks(at))
+            return at + std::countr_zero(ends);
+    }
+#endif
     while ((at = static_cast<const char*>(std::memchr(at, '\r', size_t(end - at))))) {
         if (at + 1 < end && at[1] == '\n')
             return at;
@@ -189,7 +201,8 @@ LocatorLookup lookUpLocator(QByteArrayView database, QStringView prefix) {
         if (k == 0)
             found.marker = true;
         else
-            calls.append(callColumns(QByteArrayView(lineStart, lineEnd(database, lineStart))));
+            calls.append(callColumns(QByteArrayView(lineStart, lineEnd(database, lineStart))),
+                         database.end());
     };
     if (!needle)
         forEachMatch(database, std::array{marker}, visit);

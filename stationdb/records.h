@@ -81,13 +81,15 @@ public:
     // million of them, eight characters at once.
     void append(QByteArrayView line, const char* readable) {
 #ifdef NORVANE_SCAN_SSE2
-        if (line.size() <= 6 && readable - line.data() >= 8 && text_.size() - used_ >= 8) {
-            const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(line.data()));
-            char16_t* out = reinterpret_cast<char16_t*>(text_.data()) + used_;
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
-                             _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
-            out[line.size()] = u'\r';
-            out[line.size() + 1] = u'\n';
+        if (line.data() && line.size() <= 14 && readable - line.data() >= 16 &&
+            text_.size() - used_ >= 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data()));
+            auto* out = reinterpret_cast<__m128i*>(text_.data() + used_);
+            _mm_storeu_si128(out, _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+            _mm_storeu_si128(out + 1, _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
+            char16_t* const after = reinterpret_cast<char16_t*>(text_.data() + used_) + line.size();
+            after[0] = u'\r';
+            after[1] = u'\n';
             used_ += line.size() + 2;
             return;
         }
