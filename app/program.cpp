@@ -28,7 +28,7 @@ Program::Program(const QString& dataDirectory, ui::Dialogs& dialogs, stationdb::
     forms_.setBinder(u"Form2", bearing::bindBearingWindow);
     forms_.setBinder(u"Form3", [this](ui::Form& form) { logWindow_.bind(form); });
     // Between events the operator or an editor may change the files.
-    forms_.onEventBoundary([this] { db_.forgetSnapshot(); });
+    forms_.onEventBoundary([this] { db_.eventEnded(); });
 }
 
 void Program::start(bool askForOwnLocator) {

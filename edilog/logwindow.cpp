@@ -37,8 +37,6 @@ void LogWindow::check(ui::Form& form3) {
     ui::Forms& forms = form3.forms();
     const std::vector<QsoRecord> qsos =
         ExtractQsoRecords(AsFileText(form3.textBox(u"Text1").text()));
-    // The main window looks up every QSO: one index of the database serves them all.
-    const stationdb::StationDb::IndexedLookups indexed(db_);
     QStringList calls; // as the call field shows them
     calls.reserve(qsizetype(qsos.size()));
     for (const QsoRecord& qso : qsos)
@@ -54,8 +52,8 @@ void LogWindow::check(ui::Form& form3) {
             forms.messageBox(file.error->message());
             return;
         }
-        // Every message box lets the file change on disk, so a new snapshot is read after
-        // it; a snapshot of the same bytes shares their copy (readDatabase).
+        // Every message box lets the file change on disk, so it is checked again after it;
+        // unchanged, it gives the same snapshot.
         if (!stored || file.bytes.constData() != stored->database().constData())
             stored.emplace(file.bytes, calls);
 

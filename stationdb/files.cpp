@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 #include <QSaveFile>
 #include <QThread>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -51,19 +52,6 @@ QString lockPath(const QString& path) {
     return finalPath(path) + u".lock"_s;
 }
 
-// Which file a path names and when it was last written, as finely as the system keeps it: a
-// save by rename puts another file there, a save in place gives it new times. Nothing there:
-// all zero.
-struct FileIdentity {
-    bool exists = false;
-    quint64 volume = 0;
-    quint64 file = 0; // inode, or file index on Windows
-    qint64 size = 0;
-    qint64 modified = 0; // nanoseconds, or 100-nanosecond ticks on Windows
-    qint64 changed = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
-
 #ifdef Q_OS_WIN
 
 HANDLE systemHandle(const QFileDevice& file) {
@@ -91,6 +79,13 @@ FileIdentity identityAt(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? identityOf(file) : FileIdentity{};
 }
+
+// Now, in the unit and from the origin of the file times.
+qint64 clockNow() {
+    constexpr qint64 kMsFrom1601 = 11'644'473'600'000;
+    return (QDateTime::currentMSecsSinceEpoch() + kMsFrom1601) * 10'000;
+}
+constexpr qint64 kTicksPerMs = 10'000;
 
 // Whether another program has the file open to write it: a save in place under way, whose
 // half-written file an import must not take for the database.
@@ -139,6 +134,12 @@ FileIdentity identityAt(const QString& path) {
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? identityOf(info)
                                                                    : FileIdentity{};
 }
+
+// Now, in the unit and from the origin of the file times.
+qint64 clockNow() {
+    return QDateTime::currentMSecsSinceEpoch() * 1'000'000;
+}
+constexpr qint64 kTicksPerMs = 1'000'000;
 
 // Whether another program has the file open to write it: a save in place under way, whose
 // half-written file an import must not take for the database. Linux grants a read lease only
@@ -194,6 +195,15 @@ QString nameWritten(QSaveFile&, const QString&) {
 #endif
 
 #endif
+
+// Whether a file's times would show the next change: the system stamps files from a clock
+// that ticks every few milliseconds (a jiffy on Linux, about 16 ms on Windows), so a save in
+// place within the tick of the last change, at the same size, would look like no change.
+bool settled(const FileIdentity& identity) {
+    constexpr qint64 kTickMs = 100; // several ticks of either clock
+    return identity.exists &&
+           clockNow() - std::max(identity.modified, identity.changed) > kTickMs * kTicksPerMs;
+}
 
 // Whether the file still holds what an earlier read found, and nobody is writing it, compared
 // a piece at a time: a second whole copy of a large database would cost more than the
@@ -261,10 +271,17 @@ ReadResult FileIo::read(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return failed(file.errorString());
+    const FileIdentity before = identityOf(file);
     result.bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return failed(file.errorString());
+    if (settled(before) && identityOf(file) == before)
+        result.identity = before;
     return result;
+}
+
+FileIdentity FileIo::identity(const QString& path) const {
+    return identityAt(path);
 }
 
 std::optional<FileError> FileIo::write(const QString& path, QByteArrayView bytes,

@@ -26,10 +26,27 @@ struct FileError {
     QString message() const;
 };
 
+// Which file a path names and when it was last written, as finely as the system keeps it: a
+// save by rename puts another file there, a save in place gives it new times. Nothing there:
+// all zero.
+struct FileIdentity {
+    bool exists = false;
+    quint64 volume = 0;
+    quint64 file = 0; // inode, or file index on Windows
+    qint64 size = 0;
+    qint64 modified = 0; // nanoseconds, or 100-nanosecond ticks on Windows
+    qint64 changed = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 struct ReadResult {
     bool exists = false; // false: nothing at the path, which is a normal state
     QByteArray bytes;
     std::optional<FileError> error;
+    // The file the bytes came from, while its identity says they are still what it holds:
+    // nothing changed it during the read, and its last change is old enough that a change
+    // within the same tick of the system's clock would show. Else all zero: read it again.
+    FileIdentity identity;
 };
 
 // While `lock` is held, no other Norvane process or window writes the file.
@@ -45,6 +62,8 @@ public:
     virtual bool exists(const QString& path) const;
     // The whole file in one read. A folder or a link to nowhere at the path is an error.
     virtual ReadResult read(const QString& path);
+    // The identity of the file at `path` now, links followed; all zero when nothing is there.
+    virtual FileIdentity identity(const QString& path) const;
     // Replaces the file's whole content through a temporary file, so that a failed write
     // leaves the old file byte for byte as it was and no temporary file behind. With
     // `readBefore`, the file is replaced only if it still holds what that read found and no

@@ -18,40 +18,74 @@ quint64 keyOf(QByteArrayView text) {
     return key;
 }
 
-// Stable least-significant-byte radix sort: lines with equal keys stay in file order. A byte
-// that all keys share (the Q of every call, the padding of short columns) takes no pass.
-void sortByKey(std::vector<LookupIndex::Entry>& entries) {
-    std::vector<LookupIndex::Entry> spare(entries.size());
-    for (int shift = 0; shift < 64; shift += 8) {
+// Stable least-significant-byte radix sort by the lowest `bytes` bytes of key(item): items
+// with equal keys keep their order. A byte that all keys share (the Q of every call, the
+// padding of short columns) takes no pass.
+template <class T, class Key, class Stopped = bool (*)()>
+void radixSort(
+    std::vector<T>& items, int bytes, Key key, Stopped stopped = [] { return false; }) {
+    std::vector<T> spare(items.size());
+    for (int shift = 0; shift < 8 * bytes && !stopped(); shift += 8) {
         std::array<size_t, 257> offsets{};
-        for (const auto& e : entries)
-            ++offsets[(e.key >> shift & 0xFF) + 1];
-        if (std::find(offsets.begin(), offsets.end(), entries.size()) != offsets.end())
+        for (const T& item : items)
+            ++offsets[(key(item) >> shift & 0xFF) + 1];
+        if (std::find(offsets.begin(), offsets.end(), items.size()) != offsets.end())
             continue;
         for (size_t b = 1; b < offsets.size(); ++b)
             offsets[b] += offsets[b - 1];
-        for (const auto& e : entries)
-            spare[offsets[e.key >> shift & 0xFF]++] = e;
-        entries.swap(spare);
+        for (const T& item : items)
+            spare[offsets[key(item) >> shift & 0xFF]++] = item;
+        items.swap(spare);
     }
+}
+
+// A column's text in a line: the whole line from column 1, the callsign from column 8.
+QByteArrayView columnOf(QByteArrayView line, qsizetype column) {
+    return column == 0 ? line : callColumns(line);
 }
 
 } // namespace
 
-LookupIndex::LookupIndex(const QByteArray& database) : database_(database) {
+LookupIndex::LookupIndex(const QByteArray& database, const std::atomic<bool>* stop)
+    : database_(database) {
     if (database_.size() > qsizetype(std::numeric_limits<quint32>::max()))
         return;
     indexed_ = true;
     const char* const begin = database_.constData();
+    const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
+    std::vector<Entry> lines;
     forEachLine(database_, [&](QByteArrayView line) {
+        if (stopped())
+            return;
         marker_ = marker_ || hasAdminMarker(line);
-        const auto start = quint32(line.data() - begin);
-        const auto size = quint32(line.size());
-        byLocator_.push_back({keyOf(line), start, size});
-        byCall_.push_back({keyOf(callColumns(line)), start, size});
+        lines.push_back({quint32(line.data() - begin), quint32(line.size())});
     });
-    sortByKey(byLocator_);
-    sortByKey(byCall_);
+    // Sorted by a column's first eight bytes, kept beside each line only while sorting.
+    struct Keyed {
+        quint64 key;
+        Entry entry;
+    };
+    const auto sorted = [&](qsizetype column) {
+        std::vector<Keyed> keyed;
+        if (stopped())
+            return std::vector<Entry>();
+        keyed.reserve(lines.size());
+        for (const Entry& e : lines)
+            keyed.push_back({keyOf(columnOf(line(e), column)), e});
+        radixSort(
+            keyed, 8, [](const Keyed& k) { return k.key; }, stopped);
+        std::vector<Entry> entries;
+        entries.reserve(keyed.size());
+        for (const Keyed& k : keyed)
+            entries.push_back(k.entry);
+        return entries;
+    };
+    byLocator_ = sorted(0);
+    byCall_ = sorted(kCallColumn);
+    if (stopped()) {
+        indexed_ = false;
+        byLocator_ = byCall_ = {};
+    }
 }
 
 std::optional<std::vector<QByteArrayView>> LookupIndex::find(const std::vector<Entry>& entries,
@@ -63,20 +97,32 @@ std::optional<std::vector<QByteArrayView>> LookupIndex::find(const std::vector<E
     // ends before the needle does (their padding reads as zero bytes).
     const quint64 low = keyOf(needle);
     const quint64 high = needle.size() >= 8 ? low : low | (~quint64(0) >> (8 * needle.size()));
-    const auto first = std::lower_bound(entries.begin(), entries.end(), low,
-                                        [](const Entry& e, quint64 key) { return e.key < key; });
+    const auto keyAt = [&](const Entry& e) { return keyOf(columnOf(line(e), column)); };
+    const auto first =
+        std::lower_bound(entries.begin(), entries.end(), low,
+                         [&](const Entry& e, quint64 key) { return keyAt(e) < key; });
     const auto last = std::upper_bound(first, entries.end(), high,
-                                       [](quint64 key, const Entry& e) { return key < e.key; });
+                                       [&](quint64 key, const Entry& e) { return key < keyAt(e); });
     if (last - first > std::ptrdiff_t(entries.size() / 8) + 64)
-        return std::nullopt; // the scan lists these in file order at once
-    std::vector<QByteArrayView> lines;
+        return std::nullopt;
+    std::vector<Entry> found;
+    found.reserve(size_t(last - first));
     for (auto it = first; it != last; ++it) {
-        const QByteArrayView line(database_.constData() + it->start, it->size);
-        if (line.size() >= column + needle.size() && line.sliced(column, needle.size()) == needle)
-            lines.push_back(line);
+        const QByteArrayView text = line(*it);
+        if (text.size() >= column + needle.size() && text.sliced(column, needle.size()) == needle)
+            found.push_back(*it);
     }
-    std::sort(lines.begin(), lines.end(),
-              [](QByteArrayView a, QByteArrayView b) { return a.data() < b.data(); });
+    // In file order again; a long list by its lines' places, four bytes of them.
+    constexpr size_t kRadixFrom = 4096;
+    if (found.size() < kRadixFrom)
+        std::sort(found.begin(), found.end(),
+                  [](const Entry& a, const Entry& b) { return a.start < b.start; });
+    else
+        radixSort(found, 4, [](const Entry& e) { return e.start; });
+    std::vector<QByteArrayView> lines;
+    lines.reserve(found.size());
+    for (const Entry& e : found)
+        lines.push_back(line(e));
     return lines;
 }
 

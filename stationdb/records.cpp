@@ -9,11 +9,6 @@
 #include <utility>
 #include <vector>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define NORVANE_SCAN_SSE2
-#endif
-
 namespace stationdb {
 
 namespace {
@@ -26,9 +21,25 @@ bool lineStartsAt(QByteArrayView text, const char* at) {
     return at == text.data() || (at - text.data() >= 2 && at[-2] == '\r' && at[-1] == '\n');
 }
 
+#ifdef NORVANE_SCAN_SSE2
+// Bit k set: a CR LF begins at at[k], for k from 0 to 15. Reads 17 bytes.
+unsigned lineBreaks(const char* at) {
+    const auto is = [](const char* p, char ch) {
+        return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_set1_epi8(ch))));
+    };
+    return is(at, '\r') & is(at + 1, '\n');
+}
+#endif
+
 // No line break begins in [from, to): no CR there followed by LF, not even LF at `to`.
 bool withinOneLine(QByteArrayView text, const char* from, const char* to) {
     const char* const end = text.data() + text.size();
+#ifdef NORVANE_SCAN_SSE2
+    // A few bytes of every line of a broad key: sixteen at once where the text goes on.
+    if (to - from <= 16 && end - from >= 17)
+        return (lineBreaks(from) & ((1u << (to - from)) - 1)) == 0;
+#endif
     for (const char* p = from; p < to; ++p)
         if (p[0] == '\r' && p + 1 < end && p[1] == '\n')
             return false;
@@ -38,12 +49,28 @@ bool withinOneLine(QByteArrayView text, const char* from, const char* to) {
 // Where the line that holds `at` ends: at its CR LF, or at the end of the text.
 const char* lineEnd(QByteArrayView text, const char* at) {
     const char* const end = text.data() + text.size();
+#ifdef NORVANE_SCAN_SSE2
+    // A record's line is short: its end is mostly within the next sixteen bytes.
+    if (end - at >= 17) {
+        if (const unsigned ends = lineBreaks(at))
+            return at + std::countr_zero(ends);
+    }
+#endif
     while ((at = static_cast<const char*>(std::memchr(at, '\r', size_t(end - at))))) {
         if (at + 1 < end && at[1] == '\n')
             return at;
         ++at;
     }
     return end;
+}
+
+// Whether `at` holds the needle. A needle is a few characters typed into a field, every line
+// of a broad key is compared: inline, rather than a call of memcmp.
+bool sameBytes(const char* at, QByteArrayView needle) {
+    for (const char ch : needle)
+        if (*at++ != ch)
+            return false;
+    return true;
 }
 
 // A text that a line holds from a fixed column on (counted from 0). The needle is not empty.
@@ -66,7 +93,7 @@ void forEachMatch(QByteArrayView text, const std::array<ColumnText, N>& patterns
         const ColumnText& p = patterns[k];
         const qsizetype at = lineStart + p.column;
         if (at + p.needle.size() <= size && lineStartsAt(text, begin + lineStart) &&
-            std::memcmp(begin + at, p.needle.data(), size_t(p.needle.size())) == 0 &&
+            sameBytes(begin + at, p.needle) &&
             withinOneLine(text, begin + lineStart, begin + at + p.needle.size()))
             visit(k, begin + lineStart);
     };
@@ -174,7 +201,8 @@ LocatorLookup lookUpLocator(QByteArrayView database, QStringView prefix) {
         if (k == 0)
             found.marker = true;
         else
-            calls.append(callColumns(QByteArrayView(lineStart, lineEnd(database, lineStart))));
+            calls.append(callColumns(QByteArrayView(lineStart, lineEnd(database, lineStart))),
+                         database.end());
     };
     if (!needle)
         forEachMatch(database, std::array{marker}, visit);
@@ -197,9 +225,10 @@ QString lookUpCall(QByteArrayView database, QStringView prefix) {
     if (needle->isEmpty()) // every line matches
         forEachLine(database, [&](QByteArrayView line) { locators.append(locatorColumns(line)); });
     else // a match makes its line at least 8 characters long: all 6 locator columns
-        forEachMatch(
-            database, std::array{ColumnText{*needle, kCallColumn}},
-            [&](size_t, const char* lineStart) { locators.append(QByteArrayView(lineStart, 6)); });
+        forEachMatch(database, std::array{ColumnText{*needle, kCallColumn}},
+                     [&](size_t, const char* lineStart) {
+                         locators.append(QByteArrayView(lineStart, 6), database.end());
+                     });
     return locators.take();
 }
 

@@ -5,6 +5,11 @@
 
 #include <QDir>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+#include <QThread>
+
 using namespace Qt::StringLiterals;
 
 namespace stationdb {
@@ -13,23 +18,61 @@ StationDb::StationDb(const QString& directory, FileIo& io)
     : io_(io), databasePath_(QDir(directory).filePath(u"norvane.txt"_s)),
       ownLocatorPath_(QDir(directory).filePath(u"myloc.txt"_s)) {}
 
+StationDb::~StationDb() {
+    stopBuilding();
+}
+
+void StationDb::stopBuilding() {
+    if (!building_)
+        return;
+    stop_ = true;
+    building_->wait();
+    building_.reset();
+    stop_ = false;
+}
+
 ReadResult StationDb::readDatabase() {
+    QByteArray previous;
+    if (snapshot_ && !checked_ &&
+        (!snapshot_->identity.exists || io_.identity(databasePath_) != snapshot_->identity)) {
+        previous = std::move(snapshot_->bytes);
+        snapshot_.reset();
+    }
+    checked_ = true;
     if (!snapshot_) {
         snapshot_ = io_.read(databasePath_);
-        // The same bytes as the index's: share its copy, so that the next lookups need not
-        // compare them again.
-        if (index_ && snapshot_->bytes == index_->database())
-            snapshot_->bytes = index_->database();
+        // The same bytes again (a file saved unchanged, or changed too recently to be kept):
+        // the same copy, so that its index, built or being built, stays.
+        if (snapshot_->bytes == previous)
+            snapshot_->bytes = previous;
     }
     return *snapshot_;
 }
 
 const LookupIndex* StationDb::index(const QByteArray& snapshot) {
-    if (indexedLookups_ == 0)
+    // Below this, building the index costs more than the scans it saves.
+    constexpr qsizetype kIndexedFrom = 64 * 1024;
+    if (snapshot.size() < kIndexedFrom)
         return nullptr;
-    if (!index_ || index_->database().constData() != snapshot.constData())
-        index_.emplace(snapshot);
-    return &*index_;
+    if (building_) {
+        if (!building_->isFinished() && buildingFor_ == snapshot.constData())
+            return nullptr; // the scans answer until it is built
+        stopBuilding();     // finished, or of a snapshot gone since
+    }
+    if (index_ && index_->database().constData() == snapshot.constData())
+        return &*index_;
+    // A million lines take a tenth of a second: on a thread of its own, so that no key waits.
+    index_.reset();
+    buildingFor_ = snapshot.constData();
+    building_.reset(QThread::create([this, snapshot] {
+        index_.emplace(snapshot, &stop_);
+#ifdef __GLIBC__
+        // The sorting took twice the index's room, which the thread's heap would keep.
+        malloc_trim(0);
+#endif
+    }));
+    building_->start();
+    return nullptr;
 }
 
 LocatorLookup StationDb::lookUpLocator(const QByteArray& snapshot, QStringView prefix) {
@@ -43,7 +86,7 @@ QString StationDb::lookUpCall(const QByteArray& snapshot, QStringView prefix) {
 }
 
 std::optional<FileError> StationDb::updateDatabase(const Change& change, QByteArray* written) {
-    forgetSnapshot();
+    snapshot_.reset();
     const WriterLock writers = io_.lockWriters(databasePath_);
     if (writers.error) {
         // A database that cannot even be read (a link to nowhere) says more than its lock.

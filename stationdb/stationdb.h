@@ -7,7 +7,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <QThread>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace stationdb {
@@ -15,13 +18,17 @@ namespace stationdb {
 class StationDb {
 public:
     StationDb(const QString& directory, FileIo& io);
+    ~StationDb();
+    StationDb(const StationDb&) = delete;
+    StationDb& operator=(const StationDb&) = delete;
 
     QString databasePath() const { return databasePath_; }
     QString ownLocatorPath() const { return ownLocatorPath_; }
 
-    // The database as it is on disk. Within one event the first read is shared by every
-    // lookup that follows, until forgetSnapshot(): a keystroke runs several lookups, and the
-    // file cannot change while the program holds control.
+    // The database as it is on disk. The bytes read are kept, and used again while the file's
+    // identity stays as it was when they were read: a keystroke runs several lookups, and
+    // the operator types many keys between two saves of the file. Within one event the
+    // identity is checked once, at the first read.
     ReadResult readDatabase();
     // Replaces the database with rewriteBytes(change(its bytes now)), as one step that no
     // other writer can slip into: other Norvane processes wait, and when an editor saves the
@@ -29,30 +36,16 @@ public:
     // On success `written`, if given, receives the working text that change() made.
     using Change = std::function<QByteArray(const QByteArray& database)>;
     std::optional<FileError> updateDatabase(const Change& change, QByteArray* written = nullptr);
-    void forgetSnapshot() { snapshot_.reset(); }
+    // Between events the operator or an editor may change the file: the next read checks.
+    void eventEnded() { checked_ = false; }
     // What a writer that died while writing left beside the database.
     void clearAfterCrashedWriter() { io_.clearAfterCrashedWriter(databasePath_); }
 
-    // The lookups of records.h on a snapshot that readDatabase() gave.
+    // The lookups of records.h on a snapshot that readDatabase() gave, answered from an index
+    // of it once it holds more than a few lines. The first lookup has the index built, on a
+    // thread of its own; until it is, the lookups scan. It is kept with the bytes.
     LocatorLookup lookUpLocator(const QByteArray& snapshot, QStringView prefix);
     QString lookUpCall(const QByteArray& snapshot, QStringView prefix);
-
-    // For a command that looks up many stations in one go (a log check): while one lives,
-    // the lookups are answered from one index of the snapshot. A read after a message box
-    // reads the file afresh all the same; when it gives the same bytes, the index stays.
-    class IndexedLookups {
-    public:
-        explicit IndexedLookups(StationDb& db) : db_(db) { ++db_.indexedLookups_; }
-        ~IndexedLookups() {
-            if (--db_.indexedLookups_ == 0)
-                db_.index_.reset();
-        }
-        IndexedLookups(const IndexedLookups&) = delete;
-        IndexedLookups& operator=(const IndexedLookups&) = delete;
-
-    private:
-        StationDb& db_;
-    };
 
     bool ownLocatorExists() const { return io_.exists(ownLocatorPath_); }
     // Every line of myloc.txt; the caller uses the last one.
@@ -61,15 +54,20 @@ public:
     std::optional<FileError> writeOwnLocator(const QString& text);
 
 private:
-    // The index of the snapshot while an IndexedLookups lives, else nullptr.
+    // The index of the snapshot, or nullptr where a scan is as quick or the index is not
+    // built yet.
     const LookupIndex* index(const QByteArray& snapshot);
 
     FileIo& io_;
     QString databasePath_;
     QString ownLocatorPath_;
     std::optional<ReadResult> snapshot_;
-    int indexedLookups_ = 0;
-    std::optional<LookupIndex> index_;
+    bool checked_ = false;             // the snapshot is the file, for the rest of this event
+    std::optional<LookupIndex> index_; // written by building_ until it has finished
+    std::unique_ptr<QThread> building_;
+    std::atomic<bool> stop_ = false; // building_ gives up
+    void stopBuilding();
+    const char* buildingFor_ = nullptr; // its snapshot's bytes, kept by building_ while it runs
 };
 
 } // namespace stationdb

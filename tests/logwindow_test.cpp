@@ -57,7 +57,12 @@ public:
         return {true,
                 {},
                 stationdb::FileError{stationdb::FileError::Operation::Read, path,
-                                     u"Permission denied"_s}};
+                                     u"Permission denied"_s},
+                {}};
+    }
+    // Taking the right to read away changes the file's change time.
+    stationdb::FileIdentity identity(const QString& path) const override {
+        return failRead ? stationdb::FileIdentity{} : FileIo::identity(path);
     }
     std::optional<stationdb::FileError> write(const QString& path, QByteArrayView bytes,
                                               const stationdb::ReadResult* readBefore) override {

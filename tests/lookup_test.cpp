@@ -25,7 +25,8 @@ public:
         return {true,
                 {},
                 stationdb::FileError{stationdb::FileError::Operation::Read, path,
-                                     u"Permission denied"_s}};
+                                     u"Permission denied"_s},
+                {}};
     }
 };
 

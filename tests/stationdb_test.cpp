@@ -169,7 +169,7 @@ TEST(StationFiles, AFailedRewriteLeavesTheOldFileAndNoTemporaryFile) {
               QStringList{u"norvane.txt"_s});
 }
 
-TEST(StationFiles, SnapshotLastsUntilForgottenOrRewritten) {
+TEST(StationFiles, SnapshotLastsUntilTheEventEndsOrTheFileIsRewritten) {
     QTemporaryDir dir;
     stationdb::FileIo io;
     stationdb::StationDb db(dir.path(), io);
@@ -181,7 +181,7 @@ TEST(StationFiles, SnapshotLastsUntilForgottenOrRewritten) {
     };
     write("A\r\n");
     EXPECT_FALSE(db.readDatabase().exists) << "same event: the first read is reused";
-    db.forgetSnapshot();
+    db.eventEnded();
     EXPECT_EQ(db.readDatabase().bytes, bytes("A\r\n"));
     ASSERT_FALSE(db.updateDatabase([](const QByteArray&) { return QByteArray("B\r\n"); }));
     EXPECT_EQ(db.readDatabase().bytes, bytes("B\r\n\r\n"));

@@ -14,10 +14,15 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTextCursor>
 #include <QUrl>
 #include <algorithm>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace ui::qt {
 
@@ -41,30 +46,64 @@ QString widgetTextFromModel(QStringView modelText) {
 
 namespace {
 
-// A list of tens of thousands of lines would take the widget a noticeable time to lay out
-// on every keystroke, and nobody reads that far in a small box: the rest is summed up. Only
-// the lines shown are converted; the others are only counted.
-constexpr qsizetype kMaxShownLines = 2000;
+// A list of a million lines would take the widget a noticeable time to build and lay out on
+// every keystroke: a long one is shown as far as its box shows it, and further as the
+// operator scrolls to its end; the rest is summed up in a last line. Only the lines shown are
+// converted; the others are only counted. Up to this many lines, a list is shown whole.
+constexpr qsizetype kShownWholeUpTo = 200;
 
-void showInPlainTextEdit(QPlainTextEdit& edit, const QString& modelText) {
+// Line feeds in a text: a million-line list is counted at every keystroke.
+qsizetype countLineFeeds(QStringView text) {
+    const char16_t* at = text.utf16();
+    const char16_t* const end = at + text.size();
+    qsizetype count = 0;
+#ifdef __SSE2__
+    // Every match subtracts -1 from its lane, 32,767 blocks at most before the lanes are added.
+    const __m128i lf = _mm_set1_epi16('\n');
+    while (end - at >= 8) {
+        __m128i lanes = _mm_setzero_si128();
+        for (int blocks = 0; blocks < 32767 && end - at >= 8; ++blocks, at += 8) {
+            const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+            lanes = _mm_sub_epi16(lanes, _mm_cmpeq_epi16(chars, lf));
+        }
+        alignas(16) quint16 sums[8];
+        _mm_store_si128(reinterpret_cast<__m128i*>(sums), lanes);
+        for (const quint16 sum : sums)
+            count += sum;
+    }
+#endif
+    return count + std::count(at, end, u'\n');
+}
+
+// The lines a box shows at once, and the one it shows in part.
+qsizetype screenful(const QPlainTextEdit& edit) {
+    return edit.viewport()->height() / std::max(1, edit.fontMetrics().lineSpacing()) + 1;
+}
+
+// Shows the model's text; of a longer list, the first `shown` lines (a screenful at least)
+// and a summary of the rest. Gives the lines shown, or 0 when the text is shown whole.
+qsizetype showInPlainTextEdit(QPlainTextEdit& edit, const QString& modelText, qsizetype shown) {
+    shown = std::max(shown, screenful(edit));
     // CR LF becomes LF for the widget, so a line feed ends the same line in both texts.
+    const qsizetype enough = std::max(kShownWholeUpTo, shown);
     qsizetype cut = -1;
     qsizetype lines = 0;
-    for (qsizetype at = modelText.indexOf(u'\n'); at >= 0 && lines < kMaxShownLines;
+    for (qsizetype at = modelText.indexOf(u'\n'); at >= 0 && lines <= enough;
          at = modelText.indexOf(u'\n', at + 1))
-        if (++lines == kMaxShownLines)
+        if (++lines == shown)
             cut = at;
-    if (cut >= 0)
-        lines += std::count(modelText.cbegin() + cut + 1, modelText.cend(), u'\n');
-    if (cut < 0 || lines == kMaxShownLines) {
+    if (lines > kShownWholeUpTo && cut >= 0)
+        lines = shown + countLineFeeds(QStringView(modelText).sliced(cut + 1));
+    if (lines <= kShownWholeUpTo || lines <= shown) {
         edit.setReadOnly(false);
         edit.setPlainText(widgetTextFromModel(modelText));
-        return;
+        return 0;
     }
     // The operator's edits go to the model, which must not receive the summary: read only.
     edit.setReadOnly(true);
     edit.setPlainText(widgetTextFromModel(QStringView(modelText).first(cut + 1)) +
-                      QStringLiteral("\u2026 %1 more lines").arg(lines - kMaxShownLines));
+                      QStringLiteral("\u2026 %1 more lines").arg(lines - shown));
+    return shown;
 }
 
 // The local files a drag carries; none for dragged text, which the box takes as it always has.
@@ -186,7 +225,8 @@ private:
 struct FormsView::Item {
     ui::Control* control = nullptr;
     QWidget* widget = nullptr;
-    QString syncedText; // the model text the widget shows, to skip needless updates
+    QString syncedText;       // the model text the widget shows, to skip needless updates
+    qsizetype shownLines = 0; // of a long list, the lines shown; 0: the whole text
 };
 
 struct FormsView::Window {
@@ -355,6 +395,19 @@ void FormsView::createItem(const std::shared_ptr<Window>& w, ui::Control& contro
                 item->syncedText = modelTextFromWidget(edit->toPlainText());
                 box.setText(item->syncedText);
             });
+            // Scrolled to the end of a list shown in part: twice as many lines.
+            QObject::connect(edit->verticalScrollBar(), &QScrollBar::valueChanged, edit,
+                             [w, &box, edit](int value) {
+                                 Item* item = w->form ? w->item(box) : nullptr;
+                                 if (!item || item->shownLines == 0 || w->updating ||
+                                     value < edit->verticalScrollBar()->maximum())
+                                     return;
+                                 w->updating = true;
+                                 item->shownLines =
+                                     showInPlainTextEdit(*edit, box.text(), 2 * item->shownLines);
+                                 edit->verticalScrollBar()->setValue(value);
+                                 w->updating = false;
+                             });
             widget = edit;
         } else {
             auto* edit = new QLineEdit(parent);
@@ -390,7 +443,7 @@ void FormsView::createItem(const std::shared_ptr<Window>& w, ui::Control& contro
     widget->setGeometry(twipsToPixels(def.geometry.left), twipsToPixels(def.geometry.top),
                         twipsToPixels(def.geometry.width), twipsToPixels(def.geometry.height));
     widget->setVisible(control.visible());
-    w->items.push_back(Item{&control, widget, {}});
+    w->items.push_back(Item{&control, widget, {}, 0});
     syncText(w->items.back());
 }
 
@@ -407,7 +460,7 @@ void FormsView::syncText(Item& item) {
         if (edit->text() != box.text())
             edit->setText(box.text());
     } else if (auto* edit = qobject_cast<QPlainTextEdit*>(item.widget)) {
-        showInPlainTextEdit(*edit, box.text());
+        item.shownLines = showInPlainTextEdit(*edit, box.text(), 0);
     }
     w->updating = false;
     item.syncedText = box.text();

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# CPU of the whole program per key in the real window under Xvfb, from
+# /proc/PID/task/*/schedstat: "Q" into the empty call field (every station), "5" after "QA"
+# (a three-character call prefix), "4" after "JN" in the locator field (a quarter of the
+# stations); and the time from the start until the window shows. Each key is typed RUNS
+# times; the CPU of as long a pause without a key is taken off, and the median is printed.
+# usage: bench/key_cpu.sh [BUILD-FOLDER [RECORDS... ]]   (default build 150000 1000000 4000000)
+# Needs Xvfb and xdotool; RUNS=N in the environment (default 7), KEYS="JN4" for some keys only.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(realpath "${1:-build}")
+shift || true
+sizes=("$@")
+[ ${#sizes[@]} -gt 0 ] || sizes=(150000 1000000 4000000)
+runs=${RUNS:-7}
+work=$(mktemp -d)
+pids=()
+trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+. bench/xvfb.sh
+
+cpu_ns() { # the whole program: every thread
+    cat /proc/"$1"/task/*/schedstat 2> /dev/null | awk '{s += $1} END {printf "%d\n", s}'
+}
+median() { sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+
+for records in "${sizes[@]}"; do
+    data="$work/$records"
+    mkdir -p "$data"
+    "$build/bench/lists_data" "$data" "$records" 10 > /dev/null
+    rm "$data/CALL3.TXT"
+    started=$(date +%s%N)
+    "$build/main/norvane" --dir "$data" > "$work/log" 2>&1 &
+    app=$!
+    pids+=("$app")
+    timeout 20 xdotool search --sync --onlyvisible --name '^Norvane v1.2' > /dev/null
+    shown_ms=$(( ($(date +%s%N) - started) / 1000000 ))
+    main=$(xdotool search --onlyvisible --name '^Norvane v1.2' | tail -n1)
+    xdotool windowmove --sync "$main" 0 0
+    sleep 1
+
+    # One key at (X, Y) after PREFIX typed there: CPU of the key, in ms, less an idle pause.
+    key_ms() { # X Y PREFIX KEY
+        xdotool mousemove --window "$main" "$1" "$2" click 1 key ctrl+a BackSpace
+        [ -z "$3" ] || xdotool type "$3"
+        sleep 0.6
+        local idle0 idle1 key0 key1
+        idle0=$(cpu_ns "$app")
+        sleep 0.5
+        idle1=$(cpu_ns "$app")
+        key0=$(cpu_ns "$app")
+        xdotool key "$4"
+        sleep 0.5
+        key1=$(cpu_ns "$app")
+        awk -v k=$((key1 - key0)) -v i=$((idle1 - idle0)) 'BEGIN {printf "%.2f\n", (k - i) / 1e6}'
+    }
+    for row in "Q|300 24||q" "QA5|300 24|qa|5" "JN4|130 24|jn|4"; do
+        IFS='|' read -r name xy prefix keyname <<< "$row"
+        [[ " ${KEYS:-Q QA5 JN4} " == *" $name "* ]] || continue
+        read -r x y <<< "$xy"
+        values=()
+        for _ in $(seq "$runs"); do values+=("$(key_ms "$x" "$y" "$prefix" "$keyname")"); done
+        printf '%-8s %9s records: median %7s ms of CPU  (%s)\n' "$name" "$records" \
+            "$(printf '%s\n' "${values[@]}" | median)" "${values[*]}"
+    done
+    printf 'start-up %9s records: window shown after %s ms, %s MB resident\n' "$records" \
+        "$shown_ms" "$(awk '/VmRSS/ {printf "%.1f", $2 / 1024}' /proc/"$app"/status)"
+    kill "$app"
+    wait "$app" 2> /dev/null || true
+    rm -rf "$data"
+done
