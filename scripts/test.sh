@@ -15,6 +15,8 @@ case "${1:-}" in
 esac
 jobs=$(nproc)
 started=$SECONDS
+# Paths relative to the clone, so that another clone (CI's) finds what this one compiled.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 took() { echo "   ($(( SECONDS - $1 )) s)"; }
 
 step=$SECONDS
