@@ -18,13 +18,17 @@ started=$SECONDS
 # Paths relative to the clone, so that another clone (CI's) finds what this one compiled.
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 took() { echo "   ($(( SECONDS - $1 )) s)"; }
+# Configures, builds and tests one preset: $1, under the title $2.
+suite() {
+    local step=$SECONDS
+    echo "== $2"
+    cmake --preset "$1" > /dev/null
+    cmake --build --preset "$1" -j "$jobs"
+    ctest --preset "$1" -j "$jobs"
+    took "$step"
+}
 
-step=$SECONDS
-echo "== build and test (warnings are errors)"
-cmake --preset dev > /dev/null
-cmake --build --preset dev -j "$jobs"
-ctest --preset dev -j "$jobs"
-took "$step"
+suite dev "build and test (warnings are errors)"
 
 step=$SECONDS
 echo "== sources follow .clang-format"
@@ -34,12 +38,7 @@ scripts/package_test.sh build
 took "$step"
 
 if $deep; then
-    step=$SECONDS
-    echo "== build and test under AddressSanitizer + UndefinedBehaviorSanitizer"
-    cmake --preset asan > /dev/null
-    cmake --build --preset asan -j "$jobs"
-    ctest --preset asan -j "$jobs"
-    took "$step"
+    suite asan "build and test under AddressSanitizer + UndefinedBehaviorSanitizer"
 
     step=$SECONDS
     echo "== fuzz targets, 30 seconds each"
