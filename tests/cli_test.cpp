@@ -5,6 +5,9 @@
 #include "support/samples.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 using namespace Qt::StringLiterals;
 using testing_support::operator""_b;
@@ -235,6 +238,36 @@ TEST_F(CommandLineTest, VerifyFixesACopyThatVerifiesClean) {
     EXPECT_EQ(cli::runCommand(u"verify"_s, {log, u"--fix"_s, log}, dir.path(), out, err), 2);
     EXPECT_EQ(cli::runCommand(u"verify"_s, {log, u"--fixes"_s}, dir.path(), out, err), 2);
     EXPECT_EQ(cli::runCommand(u"verify"_s, {path("none.edi")}, dir.path(), out, err), 2);
+}
+
+// Scripts read --json: it holds the very findings the text gives, each at its line, and the
+// error count they add up to.
+TEST_F(CommandLineTest, VerifyJsonHoldsTheFindingsOfTheText) {
+    const QString log = testing_support::samplesDir().filePath(u"log-144mhz-dupe.edi"_s);
+    QString text, json, errors;
+    QTextStream textOut(&text), jsonOut(&json), err(&errors);
+    ASSERT_EQ(cli::runCommand(u"verify"_s, {log}, dir.path(), textOut, err), 1);
+    ASSERT_EQ(cli::runCommand(u"verify"_s, {log, u"--json"_s}, dir.path(), jsonOut, err), 1);
+    textOut.flush();
+    jsonOut.flush();
+    QStringList fromText, fromJson;
+    for (const QString& line : text.split(u'\n'))
+        if (line.startsWith(log + u':') && line.size() > log.size() + 1 &&
+            line[log.size() + 1].isDigit())
+            fromText << line; // a finding, not the summary's heading
+    const QJsonObject report =
+        QJsonDocument::fromJson(json.toUtf8()).object()[u"logs"_s][0].toObject();
+    int errorCount = 0;
+    for (const QJsonValue finding : report[u"findings"_s].toArray()) {
+        const QJsonObject f = finding.toObject();
+        errorCount += f[u"severity"_s] == u"error"_s;
+        fromJson << u"%1:%2: %3 %4: %5"_s.arg(log, QString::number(f[u"line"_s].toInt()),
+                                              f[u"severity"_s].toString(), f[u"code"_s].toString(),
+                                              f[u"text"_s].toString());
+    }
+    EXPECT_FALSE(fromText.isEmpty());
+    EXPECT_EQ(fromJson, fromText);
+    EXPECT_EQ(report[u"errors"_s].toInt(), errorCount);
 }
 
 } // namespace
