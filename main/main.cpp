@@ -84,6 +84,12 @@ int main(int argc, char* argv[]) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen"); // a picture for a file needs no display
 #endif
+        // Standard error is the command's own: not Qt's remarks on the session it runs in
+        // (no runtime folder under cron, say). Its errors still get through.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+        });
         QGuiApplication painting(argc, argv);
         return runCommand(commandLine);
     }

@@ -70,6 +70,10 @@ TEST(CommandLine, EveryLocaleGivesTheSameOutputAndNoNoise) {
          "Locators of Q1ABC:\nJN46CD\nFrom JN81GD to JN46CD: QTF:  312\u00b0  QRB:  869Km\n"
          "Stations at JN46CD:\nQ1ABC\n",
          ""},
+        {{u"--dir"_s, dir.path(), u"map"_s, u"--size"_s, u"64x48"_s, u"-o"_s,
+          dir.filePath(u"Karte ö.png"_s)},
+         "",
+         ""},
     };
     const QStringList locales = {u""_s,
                                  u"LANG=C"_s,
