@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
 using testing_support::operator""_b;
@@ -205,6 +206,10 @@ TEST_F(CommandLineTest, ListsOfOtherProgramsComeAndGo) {
 // The fixed copy verifies without an error, keeps every QSO line in its order, and never
 // replaces the log it was made from.
 TEST_F(CommandLineTest, VerifyFixesACopyThatVerifiesClean) {
+    // The claims' DXCC count needs a country file; under Wine Debian's is on drive Z:, the
+    // current one, but only the data folder is searched there.
+    if (!QFile::copy(u"/usr/share/hamradio-files/cty.dat"_s, path("cty.dat")))
+        GTEST_SKIP() << "no cty.dat: scripts/deps.sh installs hamradio-files";
     const auto qsoCalls = [](const QByteArray& bytes) {
         QList<QByteArray> calls;
         for (const QByteArray& line : bytes.split('\n'))
@@ -250,20 +255,25 @@ TEST_F(CommandLineTest, VerifyJsonHoldsTheFindingsOfTheText) {
     ASSERT_EQ(cli::runCommand(u"verify"_s, {log, u"--json"_s}, dir.path(), jsonOut, err), 1);
     textOut.flush();
     jsonOut.flush();
+    // FILE[:LINE]: SEVERITY CODE: TEXT, whatever the file name's separators; a finding about
+    // the whole log has no line.
+    const QRegularExpression finding(
+        u"^.*?(?::(\\d+))?: (error|warning|note) ([a-z0-9-]+): (.*)$"_s);
     QStringList fromText, fromJson;
     for (const QString& line : text.split(u'\n'))
-        if (line.startsWith(log + u':') && line.size() > log.size() + 1 &&
-            line[log.size() + 1].isDigit())
-            fromText << line; // a finding, not the summary's heading
+        if (const auto match = finding.match(line); match.hasMatch())
+            fromText << match.captured(1) + u' ' + match.captured(2) + u' ' + match.captured(3) +
+                            u": "_s + match.captured(4);
     const QJsonObject report =
         QJsonDocument::fromJson(json.toUtf8()).object()[u"logs"_s][0].toObject();
     int errorCount = 0;
-    for (const QJsonValue finding : report[u"findings"_s].toArray()) {
-        const QJsonObject f = finding.toObject();
+    for (const QJsonValue value : report[u"findings"_s].toArray()) {
+        const QJsonObject f = value.toObject();
         errorCount += f[u"severity"_s] == u"error"_s;
-        fromJson << u"%1:%2: %3 %4: %5"_s.arg(log, QString::number(f[u"line"_s].toInt()),
-                                              f[u"severity"_s].toString(), f[u"code"_s].toString(),
-                                              f[u"text"_s].toString());
+        const int line = f[u"line"_s].toInt();
+        fromJson << (line > 0 ? QString::number(line) : QString()) + u' ' +
+                        f[u"severity"_s].toString() + u' ' + f[u"code"_s].toString() + u": "_s +
+                        f[u"text"_s].toString();
     }
     EXPECT_FALSE(fromText.isEmpty());
     EXPECT_EQ(fromJson, fromText);
