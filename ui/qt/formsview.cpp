@@ -49,8 +49,9 @@ namespace {
 // A list of a million lines would take the widget a noticeable time to build and lay out on
 // every keystroke: a long one is shown as far as its box shows it, and further as the
 // operator scrolls to its end; the rest is summed up in a last line. Only the lines shown are
-// converted; the others are only counted. Up to this many lines, a list is shown whole.
-constexpr qsizetype kShownWholeUpTo = 200;
+// converted; the others are only counted. Up to this many lines, a text is shown whole: a
+// contest log pasted into the log window stays whole and editable.
+constexpr qsizetype kShownWholeUpTo = 2000;
 
 // Line feeds in a text: a million-line list is counted at every keystroke.
 qsizetype countLineFeeds(QStringView text) {
