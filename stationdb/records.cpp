@@ -232,11 +232,10 @@ QString lookUpCall(QByteArrayView database, QStringView prefix) {
     return locators.take();
 }
 
-QByteArray workingBytes(QByteArrayView database) {
-    // Room for the records an import appends, so that they do not move a large text.
-    constexpr qsizetype kRoom = 64 * 1024;
+QByteArray workingBytes(QByteArrayView database, qsizetype room) {
     QByteArray working;
-    working.reserve(database.size() + 2 + kRoom);
+    // The last line's missing CR LF, and the one that the rewrite adds.
+    working.reserve(database.size() + 4 + room);
     // Every CR LF CR LF becomes one CR LF, left to right without rescanning: a run of three
     // line breaks becomes two.
     const char* from = database.begin();
@@ -305,36 +304,107 @@ template <class Found> void StoredCalls::forEachCall(QByteArrayView working, Fou
         found(QByteArrayView(space + 1, working.end()));
 }
 
+quint64 StoredCalls::hashOf(QByteArrayView call) {
+    // Eight bytes at a time, each word mixed in: most calls are one word.
+    const auto mix = [](quint64 x) {
+        x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+        x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+        return x ^ (x >> 31);
+    };
+    quint64 hash = quint64(call.size()) * 0x9E3779B97F4A7C15ull;
+    const char* at = call.data();
+    qsizetype left = call.size();
+    for (; left >= 8; at += 8, left -= 8) {
+        quint64 word;
+        std::memcpy(&word, at, 8);
+        hash = mix(hash ^ word);
+    }
+    quint64 word = 0;
+    for (qsizetype i = 0; i < left; ++i)
+        word |= quint64(uchar(at[i])) << (8 * i);
+    return mix(hash ^ word);
+}
+
+qsizetype StoredCalls::find(QByteArrayView call, quint64 hash) const {
+    if (slots_.empty())
+        return -1;
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = size_t(hash) & mask;; i = (i + 1) & mask) {
+        const quint64 slot = slots_[i];
+        if (slot == 0)
+            return -1;
+        const size_t entry = size_t(quint32(slot)) - 1;
+        if ((slot >> 32) == (hash >> 32) && entries_[entry].call == call)
+            return qsizetype(entry);
+    }
+}
+
+void StoredCalls::placeInSlot(size_t entry) {
+    const quint64 hash = entries_[entry].hash;
+    const size_t mask = slots_.size() - 1;
+    size_t i = size_t(hash) & mask;
+    while (slots_[i] != 0)
+        i = (i + 1) & mask;
+    slots_[i] = (hash & ~quint64(0xFFFFFFFF)) | quint64(entry + 1);
+}
+
+StoredCalls::Entry& StoredCalls::insert(QByteArrayView call, quint64 hash) {
+    entries_.push_back({call, hash, false});
+    if (entries_.size() * 2 > slots_.size()) { // twice the room, every entry placed anew
+        slots_.assign(std::max<size_t>(64, std::bit_ceil(entries_.size() * 4)), 0);
+        for (size_t entry = 0; entry < entries_.size(); ++entry)
+            placeInSlot(entry);
+    } else {
+        placeInSlot(entries_.size() - 1);
+    }
+    return entries_.back();
+}
+
+void StoredCalls::add(QByteArrayView call) {
+    const quint64 hash = hashOf(call);
+    if (const qsizetype entry = find(call, hash); entry >= 0) {
+        entries_[size_t(entry)].stored = true;
+        return;
+    }
+    own_.push_back(call.toByteArray()); // its bytes stay where they are when the list grows
+    insert(own_.back(), hash).stored = true;
+}
+
 StoredCalls::StoredCalls(QByteArray working) : working_(std::move(working)) {
-    forEachCall(working_, [this](QByteArrayView call) { calls_.insert(call); });
+    forEachCall(working_, [this](QByteArrayView call) {
+        const quint64 hash = hashOf(call);
+        if (find(call, hash) < 0)
+            insert(call, hash).stored = true;
+    });
 }
 
 StoredCalls::StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wanted) {
-    // A million records for a thousand calls: a bit per cheap hash lets almost every record
-    // go after one test, and only the few left are looked up in the set. Sixteen bits per
-    // wanted call keep the bits sparse for a list of a hundred thousand calls too.
+    entries_.reserve(size_t(wanted.size()));
+    wanted_.reserve(size_t(wanted.size()));
+    slots_.assign(std::max<size_t>(64, std::bit_ceil(size_t(wanted.size()) * 2 + 1)), 0);
+    for (const QByteArrayView call : wanted) {
+        const quint64 hash = hashOf(call);
+        const qsizetype entry = find(call, hash);
+        if (entry < 0)
+            insert(call, hash);
+        wanted_.push_back(entry < 0 ? quint32(entries_.size() - 1) : quint32(entry));
+    }
+    // A million records for a thousand calls: a bit per hash lets almost every record go
+    // after one test of a table small enough to stay in the processor's cache. Sixteen bits
+    // per wanted call keep the bits sparse for a list of a hundred thousand calls too.
     int bits = 16;
     while (bits < 28 && (qsizetype(1) << bits) < 16 * wanted.size())
         ++bits;
-    const auto cheapHash = [bits](QByteArrayView call) {
-        // The bytes packed into a word, then mixed: no chain of multiplications per byte.
-        quint64 packed = quint64(call.size()) << 56;
-        for (qsizetype i = 0; i < call.size(); ++i)
-            packed ^= quint64(uchar(call[i])) << (8 * (i & 7));
-        return size_t((packed * 0x9E3779B97F4A7C15ull) >> (64 - bits));
-    };
+    const auto bit = [bits](quint64 hash) { return size_t(hash >> (64 - bits)); };
     std::vector<bool> mayBeWanted(size_t(1) << bits);
-    for (const QByteArrayView call : wanted)
-        mayBeWanted[cheapHash(call)] = true;
-    const QSet<QByteArrayView> asked(wanted.begin(), wanted.end());
-    // Room for every call asked about, stored or added: no set grows a step at a time.
-    calls_.reserve(wanted.size());
-    added_.reserve(wanted.size());
+    for (const Entry& entry : entries_)
+        mayBeWanted[bit(entry.hash)] = true;
     forEachCall(working, [&](QByteArrayView call) {
-        if (!mayBeWanted[cheapHash(call)])
+        const quint64 hash = hashOf(call);
+        if (!mayBeWanted[bit(hash)])
             return;
-        if (const auto it = asked.constFind(call); it != asked.constEnd())
-            calls_.insert(*it); // the caller's view, which outlives this object
+        if (const qsizetype entry = find(call, hash); entry >= 0)
+            entries_[size_t(entry)].stored = true;
     });
 }
 

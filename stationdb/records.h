@@ -6,11 +6,11 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <QStringView>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -124,8 +124,9 @@ LocatorLookup lookUpLocator(QByteArrayView database, QStringView prefix);
 QString lookUpCall(QByteArrayView database, QStringView prefix);
 
 // The text an import starts from, as the file's bytes: every line followed by CR LF, then
-// every CR LF CR LF replaced by one CR LF in a single left-to-right pass.
-QByteArray workingBytes(QByteArrayView database);
+// every CR LF CR LF replaced by one CR LF in a single left-to-right pass. With `room` bytes
+// more reserved for the records an import appends, so that they never move a large text.
+QByteArray workingBytes(QByteArrayView database, qsizetype room = 64 * 1024);
 // The same, as text.
 inline QString workingText(QByteArrayView database) {
     return QString::fromLatin1(workingBytes(database));
@@ -152,9 +153,14 @@ public:
     // costs far less than a set of a million records' callsigns.
     StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wanted);
     bool contains(QByteArrayView call) const {
-        return calls_.contains(call) || added_.contains(call.toByteArray());
+        const qsizetype entry = find(call, hashOf(call));
+        return entry >= 0 && entries_[size_t(entry)].stored;
     }
-    void add(const QByteArray& call) { added_.insert(call); }
+    // The call counts as stored from now on; a call not asked about is copied.
+    void add(QByteArrayView call);
+    // The same for the call at `index` in `wanted`, without looking it up again.
+    bool containsWanted(qsizetype index) const { return entries_[wanted_[size_t(index)]].stored; }
+    void addWanted(qsizetype index) { entries_[wanted_[size_t(index)]].stored = true; }
 
     // The same on text; a character beyond Latin-1 is in no record.
     explicit StoredCalls(const QString& workingText) : StoredCalls(workingText.toLatin1()) {}
@@ -162,14 +168,30 @@ public:
         const std::optional<QByteArray> bytes = toLatin1Exactly(call);
         return bytes && contains(QByteArrayView(*bytes));
     }
-    void add(const QString& call) { add(call.toLatin1()); }
+    void add(const QString& call) { add(QByteArrayView(call.toLatin1())); }
 
 private:
+    // A call with its whole hash, so that a probe compares bytes only when the hashes agree.
+    struct Entry {
+        QByteArrayView call;
+        quint64 hash;
+        bool stored;
+    };
     template <class Found> static void forEachCall(QByteArrayView working, Found&& found);
+    static quint64 hashOf(QByteArrayView call);
+    // The entry's index, or -1.
+    qsizetype find(QByteArrayView call, quint64 hash) const;
+    // A call not held yet, whose view must outlive this object.
+    Entry& insert(QByteArrayView call, quint64 hash);
+    void placeInSlot(size_t entry);
 
-    QByteArray working_;         // keeps the views below valid when they are views into it
-    QSet<QByteArrayView> calls_; // views into working_, or the wanted ones
-    QSet<QByteArray> added_;
+    QByteArray working_;          // keeps the views into it valid
+    std::vector<QByteArray> own_; // copies of added calls that were not asked about
+    std::vector<Entry> entries_;
+    std::vector<quint32> wanted_; // the entry of each wanted call
+    // Open addressing: the upper half of the entry's hash and its index + 1, 0 when free; at
+    // most half of them are used.
+    std::vector<quint64> slots_;
 };
 
 } // namespace stationdb
