@@ -304,54 +304,53 @@ template <class Found> void StoredCalls::forEachCall(QByteArrayView working, Fou
         found(QByteArrayView(space + 1, working.end()));
 }
 
-quint64 StoredCalls::hashOf(QByteArrayView call) {
+StoredCalls::Key StoredCalls::keyOf(QByteArrayView call) {
     // Eight bytes at a time, each word mixed in: most calls are one word.
     const auto mix = [](quint64 x) {
         x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
         x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
         return x ^ (x >> 31);
     };
+    const auto wordAt = [](const char* at, qsizetype size) {
+        quint64 word = 0;
+        for (qsizetype i = 0; i < std::min<qsizetype>(size, 8); ++i)
+            word |= quint64(uchar(at[i])) << (8 * i);
+        return word;
+    };
     quint64 hash = quint64(call.size()) * 0x9E3779B97F4A7C15ull;
-    const char* at = call.data();
-    qsizetype left = call.size();
-    for (; left >= 8; at += 8, left -= 8) {
-        quint64 word;
-        std::memcpy(&word, at, 8);
-        hash = mix(hash ^ word);
-    }
-    quint64 word = 0;
-    for (qsizetype i = 0; i < left; ++i)
-        word |= quint64(uchar(at[i])) << (8 * i);
-    return mix(hash ^ word);
+    for (qsizetype at = 0; at < call.size(); at += 8)
+        hash = mix(hash ^ wordAt(call.data() + at, call.size() - at));
+    return {wordAt(call.data(), call.size()), call.isEmpty() ? mix(hash) : hash};
 }
 
-qsizetype StoredCalls::find(QByteArrayView call, quint64 hash) const {
+qsizetype StoredCalls::find(QByteArrayView call, const Key& key) const {
     if (slots_.empty())
         return -1;
+    const quint32 check = checkOf(call, key);
     const size_t mask = slots_.size() - 1;
-    for (size_t i = size_t(hash) & mask;; i = (i + 1) & mask) {
-        const quint64 slot = slots_[i];
-        if (slot == 0)
+    for (size_t i = size_t(key.hash) & mask;; i = (i + 1) & mask) {
+        const Slot& slot = slots_[i];
+        if (slot.entry == 0)
             return -1;
-        const size_t entry = size_t(quint32(slot)) - 1;
-        if ((slot >> 32) == (hash >> 32) && entries_[entry].call == call)
-            return qsizetype(entry);
+        if (slot.head == key.head && slot.check == check &&
+            (call.size() <= 8 || entries_[slot.entry - 1].call == call))
+            return qsizetype(slot.entry - 1);
     }
 }
 
 void StoredCalls::placeInSlot(size_t entry) {
-    const quint64 hash = entries_[entry].hash;
+    const Entry& placed = entries_[entry];
     const size_t mask = slots_.size() - 1;
-    size_t i = size_t(hash) & mask;
-    while (slots_[i] != 0)
+    size_t i = size_t(placed.key.hash) & mask;
+    while (slots_[i].entry != 0)
         i = (i + 1) & mask;
-    slots_[i] = (hash & ~quint64(0xFFFFFFFF)) | quint64(entry + 1);
+    slots_[i] = {placed.key.head, checkOf(placed.call, placed.key), quint32(entry + 1)};
 }
 
-StoredCalls::Entry& StoredCalls::insert(QByteArrayView call, quint64 hash) {
-    entries_.push_back({call, hash, false});
+StoredCalls::Entry& StoredCalls::insert(QByteArrayView call, const Key& key) {
+    entries_.push_back({call, key, false});
     if (entries_.size() * 2 > slots_.size()) { // twice the room, every entry placed anew
-        slots_.assign(std::max<size_t>(64, std::bit_ceil(entries_.size() * 4)), 0);
+        slots_.assign(std::max<size_t>(64, std::bit_ceil(entries_.size() * 4)), Slot{});
         for (size_t entry = 0; entry < entries_.size(); ++entry)
             placeInSlot(entry);
     } else {
@@ -361,32 +360,32 @@ StoredCalls::Entry& StoredCalls::insert(QByteArrayView call, quint64 hash) {
 }
 
 void StoredCalls::add(QByteArrayView call) {
-    const quint64 hash = hashOf(call);
-    if (const qsizetype entry = find(call, hash); entry >= 0) {
+    const Key key = keyOf(call);
+    if (const qsizetype entry = find(call, key); entry >= 0) {
         entries_[size_t(entry)].stored = true;
         return;
     }
     own_.push_back(call.toByteArray()); // its bytes stay where they are when the list grows
-    insert(own_.back(), hash).stored = true;
+    insert(own_.back(), key).stored = true;
 }
 
 StoredCalls::StoredCalls(QByteArray working) : working_(std::move(working)) {
     forEachCall(working_, [this](QByteArrayView call) {
-        const quint64 hash = hashOf(call);
-        if (find(call, hash) < 0)
-            insert(call, hash).stored = true;
+        const Key key = keyOf(call);
+        if (find(call, key) < 0)
+            insert(call, key).stored = true;
     });
 }
 
 StoredCalls::StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wanted) {
     entries_.reserve(size_t(wanted.size()));
     wanted_.reserve(size_t(wanted.size()));
-    slots_.assign(std::max<size_t>(64, std::bit_ceil(size_t(wanted.size()) * 2 + 1)), 0);
+    slots_.assign(std::max<size_t>(64, std::bit_ceil(size_t(wanted.size()) * 2 + 1)), Slot{});
     for (const QByteArrayView call : wanted) {
-        const quint64 hash = hashOf(call);
-        const qsizetype entry = find(call, hash);
+        const Key key = keyOf(call);
+        const qsizetype entry = find(call, key);
         if (entry < 0)
-            insert(call, hash);
+            insert(call, key);
         wanted_.push_back(entry < 0 ? quint32(entries_.size() - 1) : quint32(entry));
     }
     // A million records for a thousand calls: a bit per hash lets almost every record go
@@ -398,12 +397,12 @@ StoredCalls::StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wa
     const auto bit = [bits](quint64 hash) { return size_t(hash >> (64 - bits)); };
     std::vector<bool> mayBeWanted(size_t(1) << bits);
     for (const Entry& entry : entries_)
-        mayBeWanted[bit(entry.hash)] = true;
+        mayBeWanted[bit(entry.key.hash)] = true;
     forEachCall(working, [&](QByteArrayView call) {
-        const quint64 hash = hashOf(call);
-        if (!mayBeWanted[bit(hash)])
+        const Key key = keyOf(call);
+        if (!mayBeWanted[bit(key.hash)])
             return;
-        if (const qsizetype entry = find(call, hash); entry >= 0)
+        if (const qsizetype entry = find(call, key); entry >= 0)
             entries_[size_t(entry)].stored = true;
     });
 }

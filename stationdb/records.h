@@ -153,7 +153,7 @@ public:
     // costs far less than a set of a million records' callsigns.
     StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wanted);
     bool contains(QByteArrayView call) const {
-        const qsizetype entry = find(call, hashOf(call));
+        const qsizetype entry = find(call, keyOf(call));
         return entry >= 0 && entries_[size_t(entry)].stored;
     }
     // The call counts as stored from now on; a call not asked about is copied.
@@ -171,27 +171,40 @@ public:
     void add(const QString& call) { add(QByteArrayView(call.toLatin1())); }
 
 private:
-    // A call with its whole hash, so that a probe compares bytes only when the hashes agree.
+    // A call's first eight bytes (zero after its end) and its hash.
+    struct Key {
+        quint64 head;
+        quint64 hash;
+    };
     struct Entry {
         QByteArrayView call;
-        quint64 hash;
+        Key key;
         bool stored;
     };
+    // Open addressing; a call of up to eight bytes is told by its slot alone, without a
+    // visit to its entry, which is most of the cost when the table is larger than the cache.
+    struct Slot {
+        quint64 head = 0;
+        quint32 check = 0; // the call's length (255 for longer ones) and 24 bits of its hash
+        quint32 entry = 0; // index + 1, 0 when free
+    };
     template <class Found> static void forEachCall(QByteArrayView working, Found&& found);
-    static quint64 hashOf(QByteArrayView call);
+    static Key keyOf(QByteArrayView call);
+    static quint32 checkOf(QByteArrayView call, const Key& key) {
+        return quint32(key.hash >> 32 & 0xFFFFFF00) |
+               quint32(std::min<qsizetype>(call.size(), 255));
+    }
     // The entry's index, or -1.
-    qsizetype find(QByteArrayView call, quint64 hash) const;
+    qsizetype find(QByteArrayView call, const Key& key) const;
     // A call not held yet, whose view must outlive this object.
-    Entry& insert(QByteArrayView call, quint64 hash);
+    Entry& insert(QByteArrayView call, const Key& key);
     void placeInSlot(size_t entry);
 
     QByteArray working_;          // keeps the views into it valid
     std::vector<QByteArray> own_; // copies of added calls that were not asked about
     std::vector<Entry> entries_;
     std::vector<quint32> wanted_; // the entry of each wanted call
-    // Open addressing: the upper half of the entry's hash and its index + 1, 0 when free; at
-    // most half of them are used.
-    std::vector<quint64> slots_;
+    std::vector<Slot> slots_;     // at most half of them used
 };
 
 } // namespace stationdb
