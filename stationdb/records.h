@@ -194,6 +194,8 @@ private:
         return quint32(key.hash >> 32 & 0xFFFFFF00) |
                quint32(std::min<qsizetype>(call.size(), 255));
     }
+    // Asks for the slot where a look-up of `key` begins, to be read from memory meanwhile.
+    void prefetch(const Key& key) const;
     // The entry's index, or -1.
     qsizetype find(QByteArrayView call, const Key& key) const;
     // A call not held yet, whose view must outlive this object.
