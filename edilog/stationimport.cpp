@@ -21,8 +21,11 @@ bool holdsLine(QByteArrayView text, QByteArrayView line) {
 // As QString::toLatin1() does it, onto the end of `bytes`: a character beyond Latin-1 becomes
 // '?'.
 void appendLatin1(QByteArray& bytes, QStringView text) {
+    const qsizetype start = bytes.size();
+    bytes.resize(start + text.size());
+    char* out = bytes.data() + start;
     for (const QChar ch : text)
-        bytes.append(ch.unicode() > 0xFF ? '?' : char(ch.unicode()));
+        *out++ = ch.unicode() > 0xFF ? '?' : char(ch.unicode());
 }
 
 // Room for every record of `stations`, with its separator and CR LF.
