@@ -270,7 +270,7 @@ std::optional<RecordFields> recordFields(QStringView line) {
     return RecordFields{line.first(space), line.sliced(space + 1)};
 }
 
-template <class Found> void StoredCalls::forEachCall(QByteArrayView working, Found&& found) {
+template <class Visit> void StoredCalls::forEachCall(QByteArrayView working, Visit&& found) {
     // An import walks a million lines: the walk stops only at spaces and line feeds, found
     // sixteen bytes at a time, and keeps the first space of each line.
     const char* lineStart = working.begin();
@@ -280,7 +280,7 @@ template <class Found> void StoredCalls::forEachCall(QByteArrayView working, Fou
             space = space ? space : p;
         } else if (p > lineStart && p[-1] == '\r') { // a lone line feed stays in its line
             if (space)
-                found(QByteArrayView(space + 1, p - 1));
+                found(QByteArrayView(space + 1, p - 1), QByteArrayView(lineStart, space));
             lineStart = p + 1;
             space = nullptr;
         }
@@ -301,7 +301,7 @@ template <class Found> void StoredCalls::forEachCall(QByteArrayView working, Fou
         if (*p == ' ' || *p == '\n')
             at(p);
     if (space) // the last line, without its CR LF
-        found(QByteArrayView(space + 1, working.end()));
+        found(QByteArrayView(space + 1, working.end()), QByteArrayView(lineStart, space));
 }
 
 StoredCalls::Key StoredCalls::keyOf(QByteArrayView call) {
@@ -370,7 +370,7 @@ void StoredCalls::add(QByteArrayView call) {
 }
 
 StoredCalls::StoredCalls(QByteArray working) : working_(std::move(working)) {
-    forEachCall(working_, [this](QByteArrayView call) {
+    forEachCall(working_, [this](QByteArrayView call, QByteArrayView) {
         const Key key = keyOf(call);
         if (find(call, key) < 0)
             insert(call, key).stored = true;
@@ -385,7 +385,8 @@ void StoredCalls::prefetch(const Key& key) const {
 #endif
 }
 
-StoredCalls::StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wanted) {
+StoredCalls::StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wanted,
+                         const Found& found) {
     // A table of a hundred thousand calls is larger than the processor's cache, and a slot
     // fetched from memory costs more than all else a call needs: the slots of the calls a few
     // places ahead are asked for early, so that their waits overlap.
@@ -416,17 +417,26 @@ StoredCalls::StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wa
     std::vector<bool> mayBeWanted(size_t(1) << bits);
     for (const Entry& entry : entries_)
         mayBeWanted[bit(entry.key.hash)] = true;
-    std::vector<std::pair<QByteArrayView, Key>> candidates;
-    forEachCall(working, [&](QByteArrayView call) {
+    struct Candidate {
+        QByteArrayView call;
+        QByteArrayView locator;
+        Key key;
+    };
+    std::vector<Candidate> candidates;
+    forEachCall(working, [&](QByteArrayView call, QByteArrayView locator) {
         const Key key = keyOf(call);
         if (mayBeWanted[bit(key.hash)])
-            candidates.emplace_back(call, key);
+            candidates.push_back({call, locator, key});
     });
     for (size_t i = 0; i < candidates.size(); ++i) {
         if (i + kAhead < candidates.size())
-            prefetch(candidates[i + kAhead].second);
-        if (const qsizetype entry = find(candidates[i].first, candidates[i].second); entry >= 0)
+            prefetch(candidates[i + kAhead].key);
+        const Candidate& record = candidates[i];
+        if (const qsizetype entry = find(record.call, record.key); entry >= 0) {
             entries_[size_t(entry)].stored = true;
+            if (found)
+                found(record.call, record.locator);
+        }
     }
 }
 

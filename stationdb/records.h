@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringView>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -151,7 +152,11 @@ public:
     // Only the callsigns in `wanted` are looked for, and contains() knows no others; the
     // views must outlive this object. An import asks about its own stations alone, which
     // costs far less than a set of a million records' callsigns.
-    StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wanted);
+    // `found`, if given, is told every record of a wanted call, in file order: its callsign
+    // and its locator (the text before the line's first space), as views into `working`.
+    using Found = std::function<void(QByteArrayView call, QByteArrayView locator)>;
+    StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wanted,
+                const Found& found = {});
     bool contains(QByteArrayView call) const {
         const qsizetype entry = find(call, keyOf(call));
         return entry >= 0 && entries_[size_t(entry)].stored;
@@ -188,7 +193,7 @@ private:
         quint32 check = 0; // the call's length (255 for longer ones) and 24 bits of its hash
         quint32 entry = 0; // index + 1, 0 when free
     };
-    template <class Found> static void forEachCall(QByteArrayView working, Found&& found);
+    template <class Visit> static void forEachCall(QByteArrayView working, Visit&& found);
     static Key keyOf(QByteArrayView call);
     static quint32 checkOf(QByteArrayView call, const Key& key) {
         return quint32(key.hash >> 32 & 0xFFFFFF00) |
