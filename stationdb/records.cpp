@@ -320,7 +320,7 @@ StoredCalls::Key StoredCalls::keyOf(QByteArrayView call) {
     quint64 hash = quint64(call.size()) * 0x9E3779B97F4A7C15ull;
     for (qsizetype at = 0; at < call.size(); at += 8)
         hash = mix(hash ^ wordAt(call.data() + at, call.size() - at));
-    return {wordAt(call.data(), call.size()), call.isEmpty() ? mix(hash) : hash};
+    return {wordAt(call.data(), call.size()), hash};
 }
 
 qsizetype StoredCalls::find(QByteArrayView call, const Key& key) const {
@@ -422,22 +422,33 @@ StoredCalls::StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wa
         QByteArrayView locator;
         Key key;
     };
+    // Gathered in batches, in file order, so that a list as long as the database takes
+    // little room.
+    constexpr size_t kBatch = 1 << 16;
     std::vector<Candidate> candidates;
+    candidates.reserve(kBatch);
+    const auto lookUp = [&] {
+        for (size_t i = 0; i < candidates.size(); ++i) {
+            if (i + kAhead < candidates.size())
+                prefetch(candidates[i + kAhead].key);
+            const Candidate& record = candidates[i];
+            if (const qsizetype entry = find(record.call, record.key); entry >= 0) {
+                entries_[size_t(entry)].stored = true;
+                if (found)
+                    found(record.call, record.locator);
+            }
+        }
+        candidates.clear();
+    };
     forEachCall(working, [&](QByteArrayView call, QByteArrayView locator) {
         const Key key = keyOf(call);
-        if (mayBeWanted[bit(key.hash)])
-            candidates.push_back({call, locator, key});
+        if (!mayBeWanted[bit(key.hash)])
+            return;
+        candidates.push_back({call, locator, key});
+        if (candidates.size() == kBatch)
+            lookUp();
     });
-    for (size_t i = 0; i < candidates.size(); ++i) {
-        if (i + kAhead < candidates.size())
-            prefetch(candidates[i + kAhead].key);
-        const Candidate& record = candidates[i];
-        if (const qsizetype entry = find(record.call, record.key); entry >= 0) {
-            entries_[size_t(entry)].stored = true;
-            if (found)
-                found(record.call, record.locator);
-        }
-    }
+    lookUp();
 }
 
 } // namespace stationdb
