@@ -1,6 +1,7 @@
 // The log window's "Check" and "Add EDI" on a large station database, through a whole
 // program with message boxes answered at once; and the floor under "Add EDI": reading the
 // database and writing it back once.
+#include "app/listcommands.h"
 #include "app/program.h"
 #include "edilog/qsorecord.h"
 #include "edilog/stationimport.h"
@@ -99,6 +100,22 @@ void BM_AddEdiFloor(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_AddEdiFloor)->Apply(sizes);
+
+// `norvane import` of a 150,000-line CALL3.TXT, half of it stored already, after start-up.
+void BM_ImportList(benchmark::State& state) {
+    Fixture fixture(int(state.range(0)));
+    const QString list = fixture.data.dir.filePath(u"CALL3.TXT"_s);
+    bench::writeFile(list, bench::call3(int(state.range(0)), 150'000));
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench::writeFile(fixture.data.databasePath(), fixture.data.bytes);
+        state.ResumeTiming();
+        fixture.program->lists().importFiles({list}, std::nullopt);
+    }
+    if (!fixture.dialogs.last.startsWith(u"Has been added 75000 new records"_s))
+        state.SkipWithError(qPrintable(fixture.dialogs.last.left(80)));
+}
+BENCHMARK(BM_ImportList)->Apply(sizes);
 
 } // namespace
 

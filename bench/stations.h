@@ -10,6 +10,8 @@
 #include <QSaveFile>
 #include <QString>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <vector>
 
 namespace bench {
 
@@ -58,6 +60,23 @@ inline QString ediLog(int records) {
         text += QStringLiteral("130507;1410;") + call(station) +
                 QStringLiteral(";1;59;001;59;001;;") + sent + QStringLiteral(";123;;N;N;\r\n");
     }
+    return text;
+}
+
+// A CALL3.TXT of `lines` stations for a database of `records`: every other one is a stored
+// station, spread over the whole database, the rest new; sorted by call, as WSJT-X keeps it.
+inline QByteArray call3(int records, int lines) {
+    std::vector<QByteArray> stations;
+    stations.reserve(size_t(lines));
+    for (int i = 0; i < lines; ++i) {
+        const int station = i % 2 == 0 ? int(qint64(i) * records / lines) : records + i;
+        stations.push_back(
+            (call(station) + u',' + locator(station + 1) + QStringLiteral(",,,\r\n")).toLatin1());
+    }
+    std::sort(stations.begin(), stations.end());
+    QByteArray text = "// CALL3.TXT for the benchmarks\r\n";
+    for (const QByteArray& line : stations)
+        text += line;
     return text;
 }
 

@@ -3,7 +3,6 @@
 #include "stationdb/records.h"
 #include "ui/text.h"
 
-#include <QSet>
 #include <algorithm>
 #include <utility>
 
@@ -13,8 +12,27 @@ namespace edilog {
 
 namespace {
 
-bool holdsLine(const QByteArray& text, const QByteArray& line) {
-    return text.startsWith(line + "\r\n") || text.contains("\r\n" + line + "\r\n");
+bool holdsLine(QByteArrayView text, QByteArrayView line) {
+    const QByteArray withEnd = line.toByteArray() + "\r\n";
+    return text.startsWith(withEnd) || text.contains("\r\n" + withEnd);
+}
+
+// As QString::toLatin1() does it, onto the end of `bytes`: a character beyond Latin-1 becomes
+// '?'.
+void appendLatin1(QByteArray& bytes, QStringView text) {
+    const qsizetype start = bytes.size();
+    bytes.resize(start + text.size());
+    char* out = bytes.data() + start;
+    for (const QChar ch : text)
+        *out++ = ch.unicode() > 0xFF ? '?' : char(ch.unicode());
+}
+
+// Room for every record of `stations`, with its separator and CR LF.
+qsizetype recordsSize(const std::vector<QsoRecord>& stations) {
+    qsizetype size = 0;
+    for (const QsoRecord& station : stations)
+        size += station.Locator.size() + 1 + station.Call.size() + 2;
+    return size;
 }
 
 } // namespace
@@ -40,26 +58,41 @@ std::vector<QsoRecord> PlainTextRecords(const QString& text) {
 }
 
 StationImport AddNewStations(QByteArray workingText, const std::vector<QsoRecord>& stations) {
-    std::vector<QByteArray> calls; // as the file holds them
-    calls.reserve(stations.size());
+    // The calls as the file holds them, side by side in one block: a hundred thousand
+    // allocations of a few bytes cost more than the presence test.
+    QByteArray callBytes;
+    callBytes.reserve(recordsSize(stations));
     for (const QsoRecord& station : stations)
-        calls.push_back(station.Call.toLatin1());
-    stationdb::StoredCalls stored(workingText, QList<QByteArrayView>(calls.begin(), calls.end()));
+        appendLatin1(callBytes, station.Call);
+    QList<QByteArrayView> calls;
+    calls.reserve(qsizetype(stations.size()));
+    for (qsizetype at = 0; const QsoRecord& station : stations) {
+        calls.append(QByteArrayView(callBytes).sliced(at, station.Call.size()));
+        at += station.Call.size();
+    }
+    stationdb::StoredCalls stored(workingText, calls);
     // The set holds no view into the text, so the records go onto its end in place.
     StationImport result{std::move(workingText), ui::kCrLf, 0};
+    QByteArray& working = result.workingText;
     for (size_t i = 0; i < stations.size(); ++i) {
-        if (calls[i].isEmpty() || stored.contains(QByteArrayView(calls[i])))
+        const QByteArrayView call = calls[qsizetype(i)];
+        if (call.isEmpty() || stored.containsWanted(qsizetype(i)))
             continue;
-        const QByteArray record = stations[i].Locator.toLatin1() + ' ' + calls[i];
+        const qsizetype start = working.size();
+        appendLatin1(working, stations[i].Locator);
+        working.append(' ').append(call);
+        const QByteArrayView record = QByteArrayView(working).sliced(start);
         // A locator with a space in it reads back with part of it as the callsign; such a
         // record is recognised by its whole line, or every import would add it again.
-        const bool storedAsLine =
-            stations[i].Locator.contains(u' ') && holdsLine(result.workingText, record);
-        stored.add(calls[i]); // a later line of the same station is passed over
-        if (storedAsLine)
+        const bool storedAsLine = stations[i].Locator.contains(u' ') &&
+                                  holdsLine(QByteArrayView(working).first(start), record);
+        stored.addWanted(qsizetype(i)); // a later line of the same station is passed over
+        if (storedAsLine) {
+            working.truncate(start);
             continue;
-        result.workingText += record + "\r\n";
-        result.addedList += QString::fromLatin1(record) + u' ' + ui::kCrLf;
+        }
+        result.addedList.append(QLatin1StringView(record)).append(u' ').append(ui::kCrLf);
+        working.append("\r\n");
         ++result.added;
     }
     return result;
@@ -71,7 +104,8 @@ std::optional<stationdb::FileError> AddToDatabase(stationdb::StationDb& db,
     // Made anew from the file's new content if someone else wrote it meanwhile.
     return db.updateDatabase(
         [&](const QByteArray& database) {
-            import = AddNewStations(stationdb::workingBytes(database), stations);
+            import =
+                AddNewStations(stationdb::workingBytes(database, recordsSize(stations)), stations);
             return std::exchange(import.workingText, {}); // not shared: no copy to rewrite it
         },
         working);
@@ -88,12 +122,10 @@ CallLocators::CallLocators(const QByteArray& database, const QStringList& calls)
     for (const QString& call : calls)
         if (std::optional<QByteArray> bytes = stationdb::toLatin1Exactly(call))
             wantedBytes.push_back(std::move(*bytes));
-    const QSet<QByteArrayView> wanted(wantedBytes.begin(), wantedBytes.end());
-    stationdb::forEachLine(database_, [&](QByteArrayView line) {
-        const qsizetype space = line.indexOf(' ');
-        if (space >= 0 && wanted.contains(line.sliced(space + 1)))
-            locators_.insert(line.sliced(space + 1), line.first(space));
-    });
+    // The table of the imports finds them: a test of one bit for most records.
+    const stationdb::StoredCalls stored(
+        database_, QList<QByteArrayView>(wantedBytes.begin(), wantedBytes.end()),
+        [this](QByteArrayView call, QByteArrayView locator) { locators_.insert(call, locator); });
 }
 
 CallLocators::Verdict CallLocators::compare(QStringView call, QStringView locator) const {

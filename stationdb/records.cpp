@@ -232,11 +232,10 @@ QString lookUpCall(QByteArrayView database, QStringView prefix) {
     return locators.take();
 }
 
-QByteArray workingBytes(QByteArrayView database) {
-    // Room for the records an import appends, so that they do not move a large text.
-    constexpr qsizetype kRoom = 64 * 1024;
+QByteArray workingBytes(QByteArrayView database, qsizetype room) {
     QByteArray working;
-    working.reserve(database.size() + 2 + kRoom);
+    // The last line's missing CR LF, and the one that the rewrite adds.
+    working.reserve(database.size() + 4 + room);
     // Every CR LF CR LF becomes one CR LF, left to right without rescanning: a run of three
     // line breaks becomes two.
     const char* from = database.begin();
@@ -271,7 +270,7 @@ std::optional<RecordFields> recordFields(QStringView line) {
     return RecordFields{line.first(space), line.sliced(space + 1)};
 }
 
-template <class Found> void StoredCalls::forEachCall(QByteArrayView working, Found&& found) {
+template <class Visit> void StoredCalls::forEachCall(QByteArrayView working, Visit&& found) {
     // An import walks a million lines: the walk stops only at spaces and line feeds, found
     // sixteen bytes at a time, and keeps the first space of each line.
     const char* lineStart = working.begin();
@@ -281,7 +280,7 @@ template <class Found> void StoredCalls::forEachCall(QByteArrayView working, Fou
             space = space ? space : p;
         } else if (p > lineStart && p[-1] == '\r') { // a lone line feed stays in its line
             if (space)
-                found(QByteArrayView(space + 1, p - 1));
+                found(QByteArrayView(space + 1, p - 1), QByteArrayView(lineStart, space));
             lineStart = p + 1;
             space = nullptr;
         }
@@ -302,40 +301,154 @@ template <class Found> void StoredCalls::forEachCall(QByteArrayView working, Fou
         if (*p == ' ' || *p == '\n')
             at(p);
     if (space) // the last line, without its CR LF
-        found(QByteArrayView(space + 1, working.end()));
+        found(QByteArrayView(space + 1, working.end()), QByteArrayView(lineStart, space));
+}
+
+StoredCalls::Key StoredCalls::keyOf(QByteArrayView call) {
+    // Eight bytes at a time, each word mixed in: most calls are one word.
+    const auto mix = [](quint64 x) {
+        x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+        x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+        return x ^ (x >> 31);
+    };
+    const auto wordAt = [](const char* at, qsizetype size) {
+        quint64 word = 0;
+        for (qsizetype i = 0; i < std::min<qsizetype>(size, 8); ++i)
+            word |= quint64(uchar(at[i])) << (8 * i);
+        return word;
+    };
+    quint64 hash = quint64(call.size()) * 0x9E3779B97F4A7C15ull;
+    for (qsizetype at = 0; at < call.size(); at += 8)
+        hash = mix(hash ^ wordAt(call.data() + at, call.size() - at));
+    return {wordAt(call.data(), call.size()), hash};
+}
+
+qsizetype StoredCalls::find(QByteArrayView call, const Key& key) const {
+    if (slots_.empty())
+        return -1;
+    const quint32 check = checkOf(call, key);
+    const size_t mask = slots_.size() - 1;
+    for (size_t i = size_t(key.hash) & mask;; i = (i + 1) & mask) {
+        const Slot& slot = slots_[i];
+        if (slot.entry == 0)
+            return -1;
+        if (slot.head == key.head && slot.check == check &&
+            (call.size() <= 8 || entries_[slot.entry - 1].call == call))
+            return qsizetype(slot.entry - 1);
+    }
+}
+
+void StoredCalls::placeInSlot(size_t entry) {
+    const Entry& placed = entries_[entry];
+    const size_t mask = slots_.size() - 1;
+    size_t i = size_t(placed.key.hash) & mask;
+    while (slots_[i].entry != 0)
+        i = (i + 1) & mask;
+    slots_[i] = {placed.key.head, checkOf(placed.call, placed.key), quint32(entry + 1)};
+}
+
+StoredCalls::Entry& StoredCalls::insert(QByteArrayView call, const Key& key) {
+    entries_.push_back({call, key, false});
+    if (entries_.size() * 2 > slots_.size()) { // twice the room, every entry placed anew
+        slots_.assign(std::max<size_t>(64, std::bit_ceil(entries_.size() * 4)), Slot{});
+        for (size_t entry = 0; entry < entries_.size(); ++entry)
+            placeInSlot(entry);
+    } else {
+        placeInSlot(entries_.size() - 1);
+    }
+    return entries_.back();
+}
+
+void StoredCalls::add(QByteArrayView call) {
+    const Key key = keyOf(call);
+    if (const qsizetype entry = find(call, key); entry >= 0) {
+        entries_[size_t(entry)].stored = true;
+        return;
+    }
+    own_.push_back(call.toByteArray()); // its bytes stay where they are when the list grows
+    insert(own_.back(), key).stored = true;
 }
 
 StoredCalls::StoredCalls(QByteArray working) : working_(std::move(working)) {
-    forEachCall(working_, [this](QByteArrayView call) { calls_.insert(call); });
+    forEachCall(working_, [this](QByteArrayView call, QByteArrayView) {
+        const Key key = keyOf(call);
+        if (find(call, key) < 0)
+            insert(call, key).stored = true;
+    });
 }
 
-StoredCalls::StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wanted) {
-    // A million records for a thousand calls: a bit per cheap hash lets almost every record
-    // go after one test, and only the few left are looked up in the set. Sixteen bits per
-    // wanted call keep the bits sparse for a list of a hundred thousand calls too.
+void StoredCalls::prefetch(const Key& key) const {
+#if defined(__GNUC__)
+    __builtin_prefetch(&slots_[size_t(key.hash) & (slots_.size() - 1)]);
+#else
+    Q_UNUSED(key);
+#endif
+}
+
+StoredCalls::StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wanted,
+                         const Found& found) {
+    // A table of a hundred thousand calls is larger than the processor's cache, and a slot
+    // fetched from memory costs more than all else a call needs: the slots of the calls a few
+    // places ahead are asked for early, so that their waits overlap.
+    constexpr size_t kAhead = 16;
+    std::vector<Key> keys;
+    keys.reserve(size_t(wanted.size()));
+    for (const QByteArrayView call : wanted)
+        keys.push_back(keyOf(call));
+    entries_.reserve(keys.size());
+    wanted_.reserve(keys.size());
+    slots_.assign(std::max<size_t>(64, std::bit_ceil(keys.size() * 2 + 1)), Slot{});
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (i + kAhead < keys.size())
+            prefetch(keys[i + kAhead]);
+        const QByteArrayView call = wanted[qsizetype(i)];
+        const qsizetype entry = find(call, keys[i]);
+        if (entry < 0)
+            insert(call, keys[i]);
+        wanted_.push_back(entry < 0 ? quint32(entries_.size() - 1) : quint32(entry));
+    }
+    // A million records for a thousand calls: a bit per hash lets almost every record go
+    // after one test of a table small enough to stay in the cache. Sixteen bits per wanted
+    // call keep the bits sparse for a list of a hundred thousand calls too.
     int bits = 16;
     while (bits < 28 && (qsizetype(1) << bits) < 16 * wanted.size())
         ++bits;
-    const auto cheapHash = [bits](QByteArrayView call) {
-        // The bytes packed into a word, then mixed: no chain of multiplications per byte.
-        quint64 packed = quint64(call.size()) << 56;
-        for (qsizetype i = 0; i < call.size(); ++i)
-            packed ^= quint64(uchar(call[i])) << (8 * (i & 7));
-        return size_t((packed * 0x9E3779B97F4A7C15ull) >> (64 - bits));
-    };
+    const auto bit = [bits](quint64 hash) { return size_t(hash >> (64 - bits)); };
     std::vector<bool> mayBeWanted(size_t(1) << bits);
-    for (const QByteArrayView call : wanted)
-        mayBeWanted[cheapHash(call)] = true;
-    const QSet<QByteArrayView> asked(wanted.begin(), wanted.end());
-    // Room for every call asked about, stored or added: no set grows a step at a time.
-    calls_.reserve(wanted.size());
-    added_.reserve(wanted.size());
-    forEachCall(working, [&](QByteArrayView call) {
-        if (!mayBeWanted[cheapHash(call)])
+    for (const Entry& entry : entries_)
+        mayBeWanted[bit(entry.key.hash)] = true;
+    struct Candidate {
+        QByteArrayView call;
+        QByteArrayView locator;
+        Key key;
+    };
+    // Gathered in batches, in file order, so that a list as long as the database takes
+    // little room.
+    constexpr size_t kBatch = 1 << 16;
+    std::vector<Candidate> candidates;
+    candidates.reserve(kBatch);
+    const auto lookUp = [&] {
+        for (size_t i = 0; i < candidates.size(); ++i) {
+            if (i + kAhead < candidates.size())
+                prefetch(candidates[i + kAhead].key);
+            const Candidate& record = candidates[i];
+            if (const qsizetype entry = find(record.call, record.key); entry >= 0) {
+                entries_[size_t(entry)].stored = true;
+                if (found)
+                    found(record.call, record.locator);
+            }
+        }
+        candidates.clear();
+    };
+    forEachCall(working, [&](QByteArrayView call, QByteArrayView locator) {
+        const Key key = keyOf(call);
+        if (!mayBeWanted[bit(key.hash)])
             return;
-        if (const auto it = asked.constFind(call); it != asked.constEnd())
-            calls_.insert(*it); // the caller's view, which outlives this object
+        candidates.push_back({call, locator, key});
+        if (candidates.size() == kBatch)
+            lookUp();
     });
+    lookUp();
 }
 
 } // namespace stationdb

@@ -6,11 +6,12 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <QStringView>
 #include <cstring>
+#include <functional>
 #include <optional>
+#include <vector>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -124,8 +125,9 @@ LocatorLookup lookUpLocator(QByteArrayView database, QStringView prefix);
 QString lookUpCall(QByteArrayView database, QStringView prefix);
 
 // The text an import starts from, as the file's bytes: every line followed by CR LF, then
-// every CR LF CR LF replaced by one CR LF in a single left-to-right pass.
-QByteArray workingBytes(QByteArrayView database);
+// every CR LF CR LF replaced by one CR LF in a single left-to-right pass. With `room` bytes
+// more reserved for the records an import appends, so that they never move a large text.
+QByteArray workingBytes(QByteArrayView database, qsizetype room = 64 * 1024);
 // The same, as text.
 inline QString workingText(QByteArrayView database) {
     return QString::fromLatin1(workingBytes(database));
@@ -150,11 +152,20 @@ public:
     // Only the callsigns in `wanted` are looked for, and contains() knows no others; the
     // views must outlive this object. An import asks about its own stations alone, which
     // costs far less than a set of a million records' callsigns.
-    StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wanted);
+    // `found`, if given, is told every record of a wanted call, in file order: its callsign
+    // and its locator (the text before the line's first space), as views into `working`.
+    using Found = std::function<void(QByteArrayView call, QByteArrayView locator)>;
+    StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wanted,
+                const Found& found = {});
     bool contains(QByteArrayView call) const {
-        return calls_.contains(call) || added_.contains(call.toByteArray());
+        const qsizetype entry = find(call, keyOf(call));
+        return entry >= 0 && entries_[size_t(entry)].stored;
     }
-    void add(const QByteArray& call) { added_.insert(call); }
+    // The call counts as stored from now on; a call not asked about is copied.
+    void add(QByteArrayView call);
+    // The same for the call at `index` in `wanted`, without looking it up again.
+    bool containsWanted(qsizetype index) const { return entries_[wanted_[size_t(index)]].stored; }
+    void addWanted(qsizetype index) { entries_[wanted_[size_t(index)]].stored = true; }
 
     // The same on text; a character beyond Latin-1 is in no record.
     explicit StoredCalls(const QString& workingText) : StoredCalls(workingText.toLatin1()) {}
@@ -162,14 +173,45 @@ public:
         const std::optional<QByteArray> bytes = toLatin1Exactly(call);
         return bytes && contains(QByteArrayView(*bytes));
     }
-    void add(const QString& call) { add(call.toLatin1()); }
+    void add(const QString& call) { add(QByteArrayView(call.toLatin1())); }
 
 private:
-    template <class Found> static void forEachCall(QByteArrayView working, Found&& found);
+    // A call's first eight bytes (zero after its end) and its hash.
+    struct Key {
+        quint64 head;
+        quint64 hash;
+    };
+    struct Entry {
+        QByteArrayView call;
+        Key key;
+        bool stored;
+    };
+    // Open addressing; a call of up to eight bytes is told by its slot alone, without a
+    // visit to its entry, which is most of the cost when the table is larger than the cache.
+    struct Slot {
+        quint64 head = 0;
+        quint32 check = 0; // the call's length (255 for longer ones) and 24 bits of its hash
+        quint32 entry = 0; // index + 1, 0 when free
+    };
+    template <class Visit> static void forEachCall(QByteArrayView working, Visit&& found);
+    static Key keyOf(QByteArrayView call);
+    static quint32 checkOf(QByteArrayView call, const Key& key) {
+        return quint32(key.hash >> 32 & 0xFFFFFF00) |
+               quint32(std::min<qsizetype>(call.size(), 255));
+    }
+    // Asks for the slot where a look-up of `key` begins, to be read from memory meanwhile.
+    void prefetch(const Key& key) const;
+    // The entry's index, or -1.
+    qsizetype find(QByteArrayView call, const Key& key) const;
+    // A call not held yet, whose view must outlive this object.
+    Entry& insert(QByteArrayView call, const Key& key);
+    void placeInSlot(size_t entry);
 
-    QByteArray working_;         // keeps the views below valid when they are views into it
-    QSet<QByteArrayView> calls_; // views into working_, or the wanted ones
-    QSet<QByteArray> added_;
+    QByteArray working_;          // keeps the views into it valid
+    std::vector<QByteArray> own_; // copies of added calls that were not asked about
+    std::vector<Entry> entries_;
+    std::vector<quint32> wanted_; // the entry of each wanted call
+    std::vector<Slot> slots_;     // at most half of them used
 };
 
 } // namespace stationdb

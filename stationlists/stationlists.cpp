@@ -155,7 +155,9 @@ bool isWritableCall(QByteArrayView call, ListFormat format) {
 // Reads one list line by line, keeping what its earlier lines said (a header's columns).
 class ListReader {
 public:
-    explicit ListReader(ListFormat format) : format_(format) {
+    // `lines`: about how many stations to make room for.
+    ListReader(ListFormat format, qsizetype lines) : format_(format) {
+        list_.stations.reserve(size_t(lines));
         if (format == ListFormat::N1mm)
             columns_ = {0, 2, ','}; // Call,Name,Loc1,... unless a header says otherwise
     }
@@ -230,7 +232,7 @@ private:
             return;
         }
         list_.stations.push_back(
-            {QString::fromLatin1(call), QString::fromLatin1(locator.toByteArray().toUpper())});
+            {QString::fromLatin1(call), QString::fromLatin1(locator).toUpper()});
     }
 
     ListFormat format_;
@@ -294,7 +296,7 @@ std::optional<ListFormat> RecogniseListFormat(QByteArrayView bytes, QStringView 
 }
 
 StationList ReadStationList(QByteArrayView bytes, ListFormat format) {
-    ListReader reader(format);
+    ListReader reader(format, std::count(bytes.begin(), bytes.end(), '\n'));
     forEachListLine(bytes, [&](QByteArrayView line) { return reader.read(line); });
     return reader.result();
 }

@@ -134,6 +134,25 @@ TEST(StationRecords, StoredCallsMatchWholeCallsignsOnly) {
     EXPECT_TRUE(more.contains(u"Q1NEW"));
 }
 
+TEST(StationRecords, StoredCallsTellManyAndLongCallsApart) {
+    QByteArray working; // enough calls to outgrow the table, and calls beyond eight bytes
+    for (int i = 0; i < 300; ++i)
+        working += "JN45AB Q" + QByteArray::number(i) + "\r\nJN45AB Q1LONGCALL/" +
+                   QByteArray::number(i) + "\r\n";
+    const QList<QByteArrayView> wanted{
+        "Q7", "Q1LONGCALL/7", "Q1LONGCALL/x", "Q300", "Q7", "Q1LONGCALL", "", "Q1LONGCALL/299"};
+    const bool stored[] = {true, true, false, false, true, false, false, true};
+    const stationdb::StoredCalls all(working);
+    stationdb::StoredCalls asked(working, wanted);
+    for (qsizetype i = 0; i < wanted.size(); ++i) {
+        EXPECT_EQ(all.contains(wanted[i]), stored[i]) << wanted[i].toByteArray().toStdString();
+        EXPECT_EQ(asked.contains(wanted[i]), stored[i]) << wanted[i].toByteArray().toStdString();
+        EXPECT_EQ(asked.containsWanted(i), stored[i]) << wanted[i].toByteArray().toStdString();
+    }
+    asked.addWanted(2);
+    EXPECT_TRUE(asked.contains(QByteArrayView("Q1LONGCALL/x")));
+}
+
 // Fails the n-th piece of a write, as a full disk would.
 class FailingIo : public stationdb::FileIo {
 protected:
