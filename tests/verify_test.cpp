@@ -169,6 +169,17 @@ TEST(VerifyLog, LoggersWaysOfCountingAreNamedOnce) {
     }
 }
 
+TEST(QsoPoints, FormatDocumentsExampleFromJO65FR) {
+    // The points of the example log in the format's own description (OZ1FDJ, 1995).
+    const std::pair<const char*, qint64> cases[] = {
+        {"JO65ER", 6},    {"JO42LT", 396}, {"JO55US", 48},  {"JO40XL", 608}, {"JO65FR", 1},
+        {"IP62OA", 1302}, {"KP20LG", 891}, {"IO87WI", 911}, {"JP70TO", 573},
+    };
+    for (const auto& [locator, points] : cases)
+        EXPECT_EQ(DistancePoints(*LocatorDistanceKm("JO65FR", locator), kPointRules[0]), points)
+            << locator;
+}
+
 TEST(CountryFile, ExactCallThenLongestPrefix) {
     const CountryFile file =
         CountryFile::parse("Germany: 14: 28: EU: 51.0: -10.0: -1.0: DL:\n    DA,DL,=OE/DL1XYZ;\n"
