@@ -126,23 +126,23 @@ std::optional<std::vector<QByteArrayView>> LookupIndex::find(const std::vector<E
     return lines;
 }
 
-LocatorLookup LookupIndex::lookUpLocator(QStringView prefix) const {
+LocatorLookup LookupIndex::lookUpLocator(QStringView prefix, ListRoom* room) const {
     const std::optional<QByteArray> needle = toLatin1Exactly(prefix);
     const auto lines = needle ? find(byLocator_, 0, *needle) : std::nullopt;
     if (!lines)
-        return stationdb::lookUpLocator(database_, prefix);
-    LineList calls(database_);
+        return stationdb::lookUpLocator(database_, prefix, room);
+    LineList calls(database_, room);
     for (const QByteArrayView line : *lines)
         calls.append(callColumns(line));
     return {calls.take(), marker_};
 }
 
-QString LookupIndex::lookUpCall(QStringView prefix) const {
+QString LookupIndex::lookUpCall(QStringView prefix, ListRoom* room) const {
     const std::optional<QByteArray> needle = toLatin1Exactly(prefix);
     const auto lines = needle ? find(byCall_, kCallColumn, *needle) : std::nullopt;
     if (!lines)
-        return stationdb::lookUpCall(database_, prefix);
-    LineList locators(database_);
+        return stationdb::lookUpCall(database_, prefix, room);
+    LineList locators(database_, room);
     for (const QByteArrayView line : *lines)
         locators.append(locatorColumns(line));
     return locators.take();

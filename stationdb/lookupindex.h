@@ -23,8 +23,8 @@ public:
     explicit LookupIndex(const QByteArray& database, const std::atomic<bool>* stop = nullptr);
 
     const QByteArray& database() const { return database_; }
-    LocatorLookup lookUpLocator(QStringView prefix) const;
-    QString lookUpCall(QStringView prefix) const;
+    LocatorLookup lookUpLocator(QStringView prefix, ListRoom* room = nullptr) const;
+    QString lookUpCall(QStringView prefix, ListRoom* room = nullptr) const;
 
     // Where a line is.
     struct Entry {

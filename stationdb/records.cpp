@@ -191,12 +191,30 @@ bool hasAdminMarker(QByteArrayView line) {
     return line.size() >= 12 && line.sliced(7, 5) == kMarker;
 }
 
-LocatorLookup lookUpLocator(QByteArrayView database, QStringView prefix) {
+QString ListRoom::take(qsizetype size) {
+    for (QString& list : kept_) {
+        if (list.isDetached() && list.capacity() >= size) {
+            QString room = std::move(list);
+            room.resize(size); // within its capacity: neither moved nor filled
+            return room;
+        }
+    }
+    return QString(size, Qt::Uninitialized);
+}
+
+void ListRoom::keep(const QString& list) {
+    // Into a slot left empty by take(), else in place of the older list.
+    if (!kept_[0].isNull() && !kept_[1].isNull())
+        kept_[0] = std::move(kept_[1]);
+    (kept_[0].isNull() ? kept_[0] : kept_[1]) = list;
+}
+
+LocatorLookup lookUpLocator(QByteArrayView database, QStringView prefix, ListRoom* room) {
     // A prefix no file byte can spell matches nothing, but the marker test still runs.
     const std::optional<QByteArray> needle = toLatin1Exactly(prefix);
     const ColumnText marker{kMarker, kCallColumn};
     LocatorLookup found;
-    LineList calls(database);
+    LineList calls(database, room);
     const auto visit = [&](size_t k, const char* lineStart) {
         if (k == 0)
             found.marker = true;
@@ -217,11 +235,11 @@ LocatorLookup lookUpLocator(QByteArrayView database, QStringView prefix) {
     return found;
 }
 
-QString lookUpCall(QByteArrayView database, QStringView prefix) {
+QString lookUpCall(QByteArrayView database, QStringView prefix, ListRoom* room) {
     const std::optional<QByteArray> needle = toLatin1Exactly(prefix);
     if (!needle)
         return {};
-    LineList locators(database);
+    LineList locators(database, room);
     if (needle->isEmpty()) // every line matches
         forEachLine(database, [&](QByteArrayView line) { locators.append(locatorColumns(line)); });
     else // a match makes its line at least 8 characters long: all 6 locator columns

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QStringView>
+#include <array>
 #include <cstring>
 #include <functional>
 #include <optional>
@@ -60,6 +61,20 @@ inline QByteArrayView callColumns(QByteArrayView line) {
 // Columns 8 to 12 read "KWELP": the line reveals the administrator's text import.
 bool hasAdminMarker(QByteArrayView line);
 
+// Room for long lists, used again from one key to the next: written into fresh memory, a
+// list of a million lines costs more in page faults, and in giving the pages back, than in
+// writing it. A kept list is written over only when nobody else holds it any more.
+class ListRoom {
+public:
+    // `size` characters, a kept list's room when one is free and large enough.
+    QString take(qsizetype size);
+    void keep(const QString& list);
+
+private:
+    // The box still shows one list while the next is written.
+    std::array<QString, 2> kept_;
+};
+
 // A list of lines, each followed by CR LF, built straight into a QString, Latin-1 byte by
 // byte: a broad lookup appends a million short lines, and appending them to a QByteArray and
 // converting that afterwards costs more than the scan that finds them.
@@ -68,7 +83,10 @@ public:
     // No list of a file's lines or their columns is longer than the file and one more CR LF:
     // every line listed stands for a file line at least as long as it, and every CR LF but
     // the last for one of the file. Memory reserved but never written costs nothing.
-    explicit LineList(QByteArrayView database) : text_(database.size() + 2, Qt::Uninitialized) {}
+    explicit LineList(QByteArrayView database, ListRoom* room = nullptr)
+        : text_(room ? room->take(database.size() + 2)
+                     : QString(database.size() + 2, Qt::Uninitialized)),
+          room_(room) {}
 
     void append(QByteArrayView line) {
         char16_t* out = reinterpret_cast<char16_t*>(text_.data()) + used_;
@@ -100,6 +118,8 @@ public:
     }
     QString take() {
         text_.truncate(used_);
+        if (room_)
+            room_->keep(text_); // a short list is copied out below, and the room stays
         // A short list gives back what it did not use; copying a long one would cost more
         // than the scan, and the pages it never wrote were never taken from the system.
         if (used_ < kShrinkBelow)
@@ -110,6 +130,7 @@ public:
 private:
     static constexpr qsizetype kShrinkBelow = 1 << 16;
     QString text_;
+    ListRoom* room_;
     qsizetype used_ = 0;
 };
 
@@ -118,11 +139,11 @@ struct LocatorLookup {
     bool marker = false; // some line of the file carries the administrator marker
 };
 // Lines whose beginning equals `prefix`, in file order, duplicates kept.
-LocatorLookup lookUpLocator(QByteArrayView database, QStringView prefix);
+LocatorLookup lookUpLocator(QByteArrayView database, QStringView prefix, ListRoom* room = nullptr);
 
 // Locator columns of the lines whose callsign columns begin with `prefix`, each followed by
 // CR LF, in file order, duplicates kept.
-QString lookUpCall(QByteArrayView database, QStringView prefix);
+QString lookUpCall(QByteArrayView database, QStringView prefix, ListRoom* room = nullptr);
 
 // The text an import starts from, as the file's bytes: every line followed by CR LF, then
 // every CR LF CR LF replaced by one CR LF in a single left-to-right pass. With `room` bytes

@@ -77,12 +77,14 @@ const LookupIndex* StationDb::index(const QByteArray& snapshot) {
 
 LocatorLookup StationDb::lookUpLocator(const QByteArray& snapshot, QStringView prefix) {
     const LookupIndex* indexed = index(snapshot);
-    return indexed ? indexed->lookUpLocator(prefix) : stationdb::lookUpLocator(snapshot, prefix);
+    return indexed ? indexed->lookUpLocator(prefix, &room_)
+                   : stationdb::lookUpLocator(snapshot, prefix, &room_);
 }
 
 QString StationDb::lookUpCall(const QByteArray& snapshot, QStringView prefix) {
     const LookupIndex* indexed = index(snapshot);
-    return indexed ? indexed->lookUpCall(prefix) : stationdb::lookUpCall(snapshot, prefix);
+    return indexed ? indexed->lookUpCall(prefix, &room_)
+                   : stationdb::lookUpCall(snapshot, prefix, &room_);
 }
 
 std::optional<FileError> StationDb::updateDatabase(const Change& change, QByteArray* written) {

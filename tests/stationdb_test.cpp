@@ -121,6 +121,23 @@ TEST(StationRecords, LookUpCall) {
             << QString::fromUtf16(c.prefix).toStdString();
 }
 
+TEST(StationRecords, ListRoomIsUsedAgainOnlyOnceNobodyHoldsTheList) {
+    QByteArray db;
+    for (int i = 0; i < 10000; ++i)
+        db += "JN45AB Q" + QByteArray::number(i) + "\r\n";
+    stationdb::ListRoom room;
+    const QString held = stationdb::lookUpCall(db, u"Q", &room);
+    const QString copy(held.constData(), held.size());
+    QString dropped = stationdb::lookUpCall(db, u"Q", &room);
+    const QChar* const freed = dropped.constData();
+    dropped = QString();
+    EXPECT_EQ(stationdb::lookUpCall(db, u"Q99", &room), stationdb::lookUpCall(db, u"Q99"));
+    const QString again = stationdb::lookUpCall(db, u"Q", &room);
+    EXPECT_EQ(again.constData(), freed); // not the held list's, nor fresh memory
+    EXPECT_EQ(again, copy);
+    EXPECT_EQ(held, copy);
+}
+
 TEST(StationRecords, StoredCallsMatchWholeCallsignsOnly) {
     const stationdb::StoredCalls calls(
         u"JN45AB Q1ABC\r\nJN61AA Q1ABCD\r\nNOSPACE\r\nJO60AB \r\n"_s);
