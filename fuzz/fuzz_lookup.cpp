@@ -41,6 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     if (stationdb::lookUpCall(database, prefix) != QString::fromLatin1(locators))
         std::abort();
+    // The scan that an index falls back on, told the marker.
+    if (stationdb::lookUpLocator(database, prefix, nullptr, marker).calls != found.calls)
+        std::abort();
 
     const stationdb::LookupIndex index(database.toByteArray());
     const stationdb::LocatorLookup indexed = index.lookUpLocator(prefix);

@@ -130,7 +130,8 @@ LocatorLookup LookupIndex::lookUpLocator(QStringView prefix, ListRoom* room) con
     const std::optional<QByteArray> needle = toLatin1Exactly(prefix);
     const auto lines = needle ? find(byLocator_, 0, *needle) : std::nullopt;
     if (!lines)
-        return stationdb::lookUpLocator(database_, prefix, room);
+        return stationdb::lookUpLocator(database_, prefix, room,
+                                        indexed_ ? std::optional(marker_) : std::nullopt);
     LineList calls(database_, room);
     for (const QByteArrayView line : *lines)
         calls.append(callColumns(line));

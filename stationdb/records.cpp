@@ -79,12 +79,26 @@ struct ColumnText {
     qsizetype column = 0;
 };
 
-// Calls visit(k, lineStart) for every line, in file order, whose text from patterns[k].column
-// begins with patterns[k].needle.
+#ifdef NORVANE_SCAN_SSE2
+// Bit i set when any of the bits i to i + width - 1 of `bits` is.
+unsigned spread(unsigned bits, qsizetype width) {
+    qsizetype covered = 1;
+    for (; covered * 2 <= width; covered *= 2)
+        bits |= bits >> covered;
+    return covered < width ? bits | bits >> (width - covered) : bits;
+}
+#endif
+
+// Calls visit(k, lineStart, lineEnd) for every line, in file order, whose text from
+// patterns[k].column begins with patterns[k].needle. lineEnd is where its CR LF begins when
+// the scan saw it, else null.
 //
 // A keystroke over a large database must not walk line by line: the scan takes sixteen line
-// starts (bytes after an LF) at a time, compares each pattern's first and last bytes at its
-// column there, and checks the few candidates in full. One pass serves all patterns.
+// starts (bytes after an LF) at a time and compares each pattern's first and last bytes at its
+// column there. Where some line matches, the whole test is made for all sixteen at once (a
+// line start after a CR LF, every byte of a short needle, no line break before its end): a
+// broad key finds a match in almost every block, and a test per line costs a branch that no
+// processor can foresee. One pass serves all patterns.
 template <size_t N, class Visit>
 void forEachMatch(QByteArrayView text, const std::array<ColumnText, N>& patterns, Visit&& visit) {
     const char* const begin = text.data();
@@ -95,7 +109,7 @@ void forEachMatch(QByteArrayView text, const std::array<ColumnText, N>& patterns
         if (at + p.needle.size() <= size && lineStartsAt(text, begin + lineStart) &&
             sameBytes(begin + at, p.needle) &&
             withinOneLine(text, begin + lineStart, begin + at + p.needle.size()))
-            visit(k, begin + lineStart);
+            visit(k, begin + lineStart, static_cast<const char*>(nullptr));
     };
     if (size == 0)
         return;
@@ -103,29 +117,39 @@ void forEachMatch(QByteArrayView text, const std::array<ColumnText, N>& patterns
         check(k, 0); // the first line has no LF before it
     qsizetype lineStart = 1;
 #ifdef NORVANE_SCAN_SSE2
+    // A needle of up to eight bytes that ends within sixteen of its line's start is tested
+    // whole in the block; a longer one line by line.
+    constexpr qsizetype kWholeNeedle = 8;
+    constexpr qsizetype kWholeReach = 16;
     // Everything the loop needs, in locals, so that nothing is reloaded per block.
     std::array<qsizetype, N> first, last;
+    std::array<bool, N> whole;
     __m128i head[N], tail[N];
-    qsizetype reach = 0; // bytes past a line start that the loads touch
+    qsizetype reach = 18; // bytes past a line start that the loads touch, line breaks' too
     for (size_t k = 0; k < N; ++k) {
         const ColumnText& p = patterns[k];
         first[k] = p.column;
         last[k] = p.column + p.needle.size() - 1;
+        whole[k] = p.needle.size() <= kWholeNeedle && last[k] < kWholeReach;
         head[k] = _mm_set1_epi8(p.needle.front());
         tail[k] = _mm_set1_epi8(p.needle.back());
         reach = std::max(reach, last[k] + 1);
     }
-    const __m128i lf = _mm_set1_epi8('\n');
     const auto load = [](const char* at) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
     };
-    for (; lineStart + 15 + reach <= size; lineStart += 16) {
+    const auto equal = [&](const char* at, char ch) {
+        return _mm_cmpeq_epi8(load(at), _mm_set1_epi8(ch));
+    };
+    const auto bitsOf = [](__m128i bytes) { return unsigned(_mm_movemask_epi8(bytes)); };
+    // Line 1 has no line start after an LF; from 2 on, the CR before it can be read.
+    for (lineStart = 2; lineStart + 15 + reach <= size; lineStart += 16) {
         const char* const block = begin + lineStart;
-        const __m128i afterLf = _mm_cmpeq_epi8(load(block - 1), lf);
+        const __m128i afterLf = equal(block - 1, '\n');
         const auto candidates = [&](size_t k) {
             const __m128i ends = _mm_and_si128(_mm_cmpeq_epi8(load(block + first[k]), head[k]),
                                                _mm_cmpeq_epi8(load(block + last[k]), tail[k]));
-            return unsigned(_mm_movemask_epi8(_mm_and_si128(afterLf, ends)));
+            return bitsOf(_mm_and_si128(afterLf, ends));
         };
         std::array<unsigned, N> masks;
         unsigned any = 0;
@@ -136,9 +160,28 @@ void forEachMatch(QByteArrayView text, const std::array<ColumnText, N>& patterns
         (std::make_index_sequence<N>());
         if (any == 0) [[likely]]
             continue;
-        for (size_t k = 0; k < N; ++k)
-            for (unsigned mask = masks[k]; mask != 0; mask &= mask - 1)
+        const unsigned lineStarts = bitsOf(_mm_and_si128(afterLf, equal(block - 2, '\r')));
+        // Bit i: a CR LF begins at block[i], for i from 0 to 31.
+        const unsigned breaks =
+            bitsOf(_mm_and_si128(equal(block, '\r'), equal(block + 1, '\n'))) |
+            bitsOf(_mm_and_si128(equal(block + 16, '\r'), equal(block + 17, '\n'))) << 16;
+        for (size_t k = 0; k < N; ++k) {
+            unsigned mask = masks[k];
+            if (mask != 0 && whole[k]) {
+                const QByteArrayView needle = patterns[k].needle;
+                mask &= lineStarts & ~spread(breaks, last[k] + 1);
+                for (qsizetype j = 1; mask != 0 && j + 1 < needle.size(); ++j)
+                    mask &= bitsOf(equal(block + first[k] + j, needle[j]));
+                for (; mask != 0; mask &= mask - 1) {
+                    const int start = std::countr_zero(mask);
+                    const unsigned after = breaks >> start;
+                    visit(k, block + start,
+                          after ? block + start + std::countr_zero(after) : nullptr);
+                }
+            }
+            for (; mask != 0; mask &= mask - 1)
                 check(k, lineStart + std::countr_zero(mask));
+        }
     }
 #endif
     for (; lineStart < size; ++lineStart)
@@ -209,28 +252,35 @@ void ListRoom::keep(const QString& list) {
     (kept_[0].isNull() ? kept_[0] : kept_[1]) = list;
 }
 
-LocatorLookup lookUpLocator(QByteArrayView database, QStringView prefix, ListRoom* room) {
+LocatorLookup lookUpLocator(QByteArrayView database, QStringView prefix, ListRoom* room,
+                            std::optional<bool> marker) {
     // A prefix no file byte can spell matches nothing, but the marker test still runs.
     const std::optional<QByteArray> needle = toLatin1Exactly(prefix);
-    const ColumnText marker{kMarker, kCallColumn};
+    const ColumnText markerText{kMarker, kCallColumn};
     LocatorLookup found;
+    found.marker = marker.value_or(false);
     LineList calls(database, room);
-    const auto visit = [&](size_t k, const char* lineStart) {
-        if (k == 0)
+    const auto visit = [&](size_t k, const char* lineStart, const char* end) {
+        if (k == 0 && !marker) // the marker is pattern 0 when it is looked for
             found.marker = true;
         else
-            calls.append(callColumns(QByteArrayView(lineStart, lineEnd(database, lineStart))),
-                         database.end());
+            calls.append(
+                callColumns(QByteArrayView(lineStart, end ? end : lineEnd(database, lineStart))),
+                database.end());
     };
-    if (!needle)
-        forEachMatch(database, std::array{marker}, visit);
-    else if (needle->isEmpty()) // every line matches
+    if (!needle) {
+        if (!marker)
+            forEachMatch(database, std::array{markerText}, visit);
+    } else if (needle->isEmpty()) { // every line matches
         forEachLine(database, [&](QByteArrayView line) {
-            found.marker = found.marker || hasAdminMarker(line);
+            found.marker = found.marker || (!marker && hasAdminMarker(line));
             calls.append(callColumns(line));
         });
-    else
-        forEachMatch(database, std::array{marker, ColumnText{*needle, 0}}, visit);
+    } else if (marker) { // the needle alone, as pattern 0
+        forEachMatch(database, std::array{ColumnText{*needle, 0}}, visit);
+    } else {
+        forEachMatch(database, std::array{markerText, ColumnText{*needle, 0}}, visit);
+    }
     found.calls = calls.take();
     return found;
 }
@@ -244,7 +294,7 @@ QString lookUpCall(QByteArrayView database, QStringView prefix, ListRoom* room) 
         forEachLine(database, [&](QByteArrayView line) { locators.append(locatorColumns(line)); });
     else // a match makes its line at least 8 characters long: all 6 locator columns
         forEachMatch(database, std::array{ColumnText{*needle, kCallColumn}},
-                     [&](size_t, const char* lineStart) {
+                     [&](size_t, const char* lineStart, const char*) {
                          locators.append(QByteArrayView(lineStart, 6), database.end());
                      });
     return locators.take();

@@ -86,30 +86,28 @@ public:
     explicit LineList(QByteArrayView database, ListRoom* room = nullptr)
         : text_(room ? room->take(database.size() + 2)
                      : QString(database.size() + 2, Qt::Uninitialized)),
-          room_(room) {}
+          room_(room), out_(reinterpret_cast<char16_t*>(text_.data())), end_(out_ + text_.size()) {}
 
     void append(QByteArrayView line) {
-        char16_t* out = reinterpret_cast<char16_t*>(text_.data()) + used_;
         for (const char ch : line)
-            *out++ = uchar(ch);
-        *out++ = u'\r';
-        *out = u'\n';
-        used_ += line.size() + 2;
+            *out_++ = uchar(ch);
+        out_[0] = u'\r';
+        out_[1] = u'\n';
+        out_ += 2;
     }
     // The same, for a short line of a text readable up to `readable`: a broad key appends a
     // million of them, eight characters at once.
     void append(QByteArrayView line, const char* readable) {
 #ifdef NORVANE_SCAN_SSE2
-        if (line.data() && line.size() <= 14 && readable - line.data() >= 16 &&
-            text_.size() - used_ >= 16) {
+        if (line.data() && line.size() <= 14 && readable - line.data() >= 16 && end_ - out_ >= 16) {
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data()));
-            auto* out = reinterpret_cast<__m128i*>(text_.data() + used_);
+            auto* out = reinterpret_cast<__m128i*>(out_);
             _mm_storeu_si128(out, _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
             _mm_storeu_si128(out + 1, _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
-            char16_t* const after = reinterpret_cast<char16_t*>(text_.data() + used_) + line.size();
-            after[0] = u'\r';
-            after[1] = u'\n';
-            used_ += line.size() + 2;
+            out_ += line.size();
+            out_[0] = u'\r';
+            out_[1] = u'\n';
+            out_ += 2;
             return;
         }
 #endif
@@ -117,12 +115,13 @@ public:
         append(line);
     }
     QString take() {
-        text_.truncate(used_);
+        const qsizetype used = out_ - reinterpret_cast<const char16_t*>(text_.constData());
+        text_.truncate(used);
         if (room_)
             room_->keep(text_); // a short list is copied out below, and the room stays
         // A short list gives back what it did not use; copying a long one would cost more
         // than the scan, and the pages it never wrote were never taken from the system.
-        if (used_ < kShrinkBelow)
+        if (used < kShrinkBelow)
             text_.squeeze();
         return std::move(text_);
     }
@@ -131,15 +130,19 @@ private:
     static constexpr qsizetype kShrinkBelow = 1 << 16;
     QString text_;
     ListRoom* room_;
-    qsizetype used_ = 0;
+    // Written through directly: the text is not shared while the list is made.
+    char16_t* out_;
+    char16_t* const end_;
 };
 
 struct LocatorLookup {
     QString calls;       // callsign columns of every matching line, each followed by CR LF
     bool marker = false; // some line of the file carries the administrator marker
 };
-// Lines whose beginning equals `prefix`, in file order, duplicates kept.
-LocatorLookup lookUpLocator(QByteArrayView database, QStringView prefix, ListRoom* room = nullptr);
+// Lines whose beginning equals `prefix`, in file order, duplicates kept. A `marker` already
+// known is not looked for again.
+LocatorLookup lookUpLocator(QByteArrayView database, QStringView prefix, ListRoom* room = nullptr,
+                            std::optional<bool> marker = std::nullopt);
 
 // Locator columns of the lines whose callsign columns begin with `prefix`, each followed by
 // CR LF, in file order, duplicates kept.

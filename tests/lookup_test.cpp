@@ -354,6 +354,10 @@ TEST(LookupScan, AgreesWithALineByLineReadingOnRandomFiles) {
             stationdb::lookUpLocator(file, QString::fromLatin1(prefix));
         EXPECT_EQ(got.calls, want.calls);
         EXPECT_EQ(got.marker, want.marker);
+        // An index that knows the marker scans for the prefix alone.
+        EXPECT_EQ(stationdb::lookUpLocator(file, QString::fromLatin1(prefix), nullptr, !want.marker)
+                      .calls,
+                  want.calls);
         hits += !call.isEmpty() + !want.calls.isEmpty();
         markers += want.marker;
     }
