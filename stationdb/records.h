@@ -218,7 +218,8 @@ private:
         quint32 entry = 0; // index + 1, 0 when free
     };
     template <class Visit> static void forEachCall(QByteArrayView working, Visit&& found);
-    static Key keyOf(QByteArrayView call);
+    // `readable`: how far the text that holds the call may be read, if known.
+    static Key keyOf(QByteArrayView call, const char* readable = nullptr);
     static quint32 checkOf(QByteArrayView call, const Key& key) {
         return quint32(key.hash >> 32 & 0xFFFFFF00) |
                quint32(std::min<qsizetype>(call.size(), 255));
