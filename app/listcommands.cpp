@@ -11,7 +11,7 @@ namespace app {
 
 void ListCommands::importFiles(const QStringList& paths,
                                std::optional<stationlists::ListFormat> format) {
-    std::vector<edilog::QsoRecord> stations;
+    edilog::StationBytes stations;
     qsizetype skipped = 0;
     for (const QString& path : paths) {
         const stationdb::ReadResult file = io_.read(path);
@@ -32,10 +32,7 @@ void ListCommands::importFiles(const QStringList& paths,
                               stationlists::ListFormatNames() + u")."_s);
             return;
         }
-        stationlists::StationList list = stationlists::ReadStationList(file.bytes, *listFormat);
-        stations.insert(stations.end(), std::make_move_iterator(list.stations.begin()),
-                        std::make_move_iterator(list.stations.end()));
-        skipped += list.skipped;
+        skipped += stationlists::ReadStations(file.bytes, *listFormat, stations);
     }
     edilog::StationImport import;
     if (const auto error = edilog::AddToDatabase(db_, stations, import)) {

@@ -76,7 +76,7 @@ void LogWindow::addStations(ui::Form& form3, Parser parse) {
     StationImport import;
     QByteArray working;
     // On any file failure the command stops with the paste kept, so nothing is lost.
-    if (const auto error = AddToDatabase(db_, stations, import, &working)) {
+    if (const auto error = AddToDatabase(db_, StationBytes(stations), import, &working)) {
         forms.messageBox(error->message());
         return;
     }

@@ -27,14 +27,6 @@ void appendLatin1(QByteArray& bytes, QStringView text) {
         *out++ = ch.unicode() > 0xFF ? '?' : char(ch.unicode());
 }
 
-// Room for every record of `stations`, with its separator and CR LF.
-qsizetype recordsSize(const std::vector<QsoRecord>& stations) {
-    qsizetype size = 0;
-    for (const QsoRecord& station : stations)
-        size += station.Locator.size() + 1 + station.Call.size() + 2;
-    return size;
-}
-
 } // namespace
 
 QString AsFileText(const QString& pasted) {
@@ -57,36 +49,55 @@ std::vector<QsoRecord> PlainTextRecords(const QString& text) {
     return records;
 }
 
-StationImport AddNewStations(QByteArray workingText, const std::vector<QsoRecord>& stations) {
-    // The calls as the file holds them, side by side in one block: a hundred thousand
-    // allocations of a few bytes cost more than the presence test.
-    QByteArray callBytes;
-    callBytes.reserve(recordsSize(stations));
+StationBytes::StationBytes(const std::vector<QsoRecord>& stations) {
+    qsizetype bytes = 0;
     for (const QsoRecord& station : stations)
-        appendLatin1(callBytes, station.Call);
-    QList<QByteArrayView> calls;
-    calls.reserve(qsizetype(stations.size()));
-    for (qsizetype at = 0; const QsoRecord& station : stations) {
-        calls.append(QByteArrayView(callBytes).sliced(at, station.Call.size()));
-        at += station.Call.size();
+        bytes += station.Call.size() + station.Locator.size();
+    reserve(qsizetype(stations.size()), bytes);
+    for (const QsoRecord& station : stations) {
+        const qsizetype start = bytes_.size();
+        appendLatin1(bytes_, station.Call);
+        appendLatin1(bytes_, station.Locator);
+        stations_.push_back({start, station.Call.size(), station.Locator.size()});
     }
+}
+
+void StationBytes::reserve(qsizetype stations, qsizetype bytes) {
+    stations_.reserve(stations_.size() + size_t(stations));
+    bytes_.reserve(bytes_.size() + bytes);
+}
+
+void StationBytes::add(QByteArrayView call, QByteArrayView locator, bool upperLocator) {
+    const qsizetype start = bytes_.size();
+    stations_.push_back({start, call.size(), locator.size()});
+    bytes_.resize(start + call.size() + locator.size());
+    char* out = std::copy(call.begin(), call.end(), bytes_.data() + start);
+    for (const char ch : locator)
+        *out++ = upperLocator && ch >= 'a' && ch <= 'z' ? char(ch - 'a' + 'A') : ch;
+}
+
+StationImport AddNewStations(QByteArray workingText, const StationBytes& stations) {
+    QList<QByteArrayView> calls;
+    calls.reserve(stations.size());
+    for (qsizetype i = 0; i < stations.size(); ++i)
+        calls.append(stations.call(i));
     stationdb::StoredCalls stored(workingText, calls);
     // The set holds no view into the text, so the records go onto its end in place.
     StationImport result{std::move(workingText), ui::kCrLf, 0};
     QByteArray& working = result.workingText;
-    for (size_t i = 0; i < stations.size(); ++i) {
-        const QByteArrayView call = calls[qsizetype(i)];
-        if (call.isEmpty() || stored.containsWanted(qsizetype(i)))
+    for (qsizetype i = 0; i < stations.size(); ++i) {
+        const QByteArrayView call = calls[i];
+        if (call.isEmpty() || stored.containsWanted(i))
             continue;
+        const QByteArrayView locator = stations.locator(i);
         const qsizetype start = working.size();
-        appendLatin1(working, stations[i].Locator);
-        working.append(' ').append(call);
+        working.append(locator).append(' ').append(call);
         const QByteArrayView record = QByteArrayView(working).sliced(start);
         // A locator with a space in it reads back with part of it as the callsign; such a
         // record is recognised by its whole line, or every import would add it again.
-        const bool storedAsLine = stations[i].Locator.contains(u' ') &&
-                                  holdsLine(QByteArrayView(working).first(start), record);
-        stored.addWanted(qsizetype(i)); // a later line of the same station is passed over
+        const bool storedAsLine =
+            locator.contains(' ') && holdsLine(QByteArrayView(working).first(start), record);
+        stored.addWanted(i); // a later line of the same station is passed over
         if (storedAsLine) {
             working.truncate(start);
             continue;
@@ -99,13 +110,13 @@ StationImport AddNewStations(QByteArray workingText, const std::vector<QsoRecord
 }
 
 std::optional<stationdb::FileError> AddToDatabase(stationdb::StationDb& db,
-                                                  const std::vector<QsoRecord>& stations,
+                                                  const StationBytes& stations,
                                                   StationImport& import, QByteArray* working) {
     // Made anew from the file's new content if someone else wrote it meanwhile.
     return db.updateDatabase(
         [&](const QByteArray& database) {
             import =
-                AddNewStations(stationdb::workingBytes(database, recordsSize(stations)), stations);
+                AddNewStations(stationdb::workingBytes(database, stations.recordsSize()), stations);
             return std::exchange(import.workingText, {}); // not shared: no copy to rewrite it
         },
         working);

@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace edilog {
@@ -27,6 +28,40 @@ QString AsFileText(const QString& pasted);
 // shorter than 7 characters have no callsign position and give nothing.
 std::vector<QsoRecord> PlainTextRecords(const QString& text);
 
+// Stations as the file holds them, Latin-1 bytes side by side in one block: an import of a
+// long list makes no string per station.
+class StationBytes {
+public:
+    StationBytes() = default;
+    // A character beyond Latin-1 becomes '?' (AsFileText).
+    explicit StationBytes(const std::vector<QsoRecord>& stations);
+    // Room for that many more.
+    void reserve(qsizetype stations, qsizetype bytes);
+    // `upperLocator`: the locator's letters are stored as capitals.
+    void add(QByteArrayView call, QByteArrayView locator, bool upperLocator = false);
+
+    qsizetype size() const { return qsizetype(stations_.size()); }
+    QByteArrayView call(qsizetype i) const {
+        return QByteArrayView(bytes_).sliced(stations_[size_t(i)].call,
+                                             stations_[size_t(i)].callSize);
+    }
+    QByteArrayView locator(qsizetype i) const {
+        const Station& s = stations_[size_t(i)];
+        return QByteArrayView(bytes_).sliced(s.call + s.callSize, s.locatorSize);
+    }
+    // Room for every station as a record: its separator and CR LF too.
+    qsizetype recordsSize() const { return bytes_.size() + 3 * size(); }
+
+private:
+    struct Station { // places, not views: the block moves as it grows
+        qsizetype call;
+        qsizetype callSize;
+        qsizetype locatorSize; // the locator follows the call
+    };
+    QByteArray bytes_;
+    std::vector<Station> stations_;
+};
+
 struct StationImport {
     QByteArray workingText; // the working text given, with the new records appended
     QString addedList;      // CR LF, then "LOCATOR CALL " and CR LF per new record
@@ -37,13 +72,17 @@ struct StationImport {
 // case-sensitively: a station listed twice is added once, with its first locator, and an
 // empty callsign is never added.
 // The stations hold no character beyond Latin-1 (AsFileText).
-StationImport AddNewStations(QByteArray workingText, const std::vector<QsoRecord>& stations);
+StationImport AddNewStations(QByteArray workingText, const StationBytes& stations);
+inline StationImport AddNewStations(QByteArray workingText,
+                                    const std::vector<QsoRecord>& stations) {
+    return AddNewStations(std::move(workingText), StationBytes(stations));
+}
 
 // AddNewStations on the database file, replaced as one step that no other writer can slip into
 // (StationDb::updateDatabase); on success `import` tells what was added, and `working`, if
 // given, receives the new working text.
 std::optional<stationdb::FileError> AddToDatabase(stationdb::StationDb& db,
-                                                  const std::vector<QsoRecord>& stations,
+                                                  const StationBytes& stations,
                                                   StationImport& import,
                                                   QByteArray* working = nullptr);
 // What "Add EDI" tells: "Has been added 2 new records ", then the list of them.

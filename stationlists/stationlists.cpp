@@ -156,8 +156,8 @@ bool isWritableCall(QByteArrayView call, ListFormat format) {
 class ListReader {
 public:
     // `lines`: about how many stations to make room for.
-    ListReader(ListFormat format, qsizetype lines) : format_(format) {
-        list_.stations.reserve(size_t(lines));
+    ListReader(ListFormat format, edilog::StationBytes& stations)
+        : format_(format), stations_(stations) {
         if (format == ListFormat::N1mm)
             columns_ = {0, 2, ','}; // Call,Name,Loc1,... unless a header says otherwise
     }
@@ -169,9 +169,10 @@ public:
             return true;
         switch (format_) {
         case ListFormat::Call3:
-            if (line.startsWith("ZZZZ"))
+            // Most lines are stations: their first byte tells.
+            if (line.front() == 'Z' && line.startsWith("ZZZZ"))
                 return false; // WSJT-X's end mark, followed by nothing that counts
-            if (!line.startsWith("//"))
+            if (line.front() != '/' || !line.startsWith("//"))
                 add(splitFields(line, ','));
             break;
         case ListFormat::N1mm:
@@ -217,7 +218,7 @@ public:
         return true;
     }
 
-    StationList result() { return std::move(list_); }
+    qsizetype skipped() const { return skipped_; }
 
 private:
     // A station line: its station, or one more skipped.
@@ -228,17 +229,17 @@ private:
         const QByteArrayView call = at(columns_.call);
         const QByteArrayView locator = at(columns_.locator);
         if (call.isEmpty() || !bearing::IsMaidenheadLocator(locator)) {
-            ++list_.skipped;
+            ++skipped_;
             return;
         }
-        list_.stations.push_back(
-            {QString::fromLatin1(call), QString::fromLatin1(locator).toUpper()});
+        stations_.add(call, locator, true);
     }
 
     ListFormat format_;
     Columns columns_;
     bool seenLine_ = false;
-    StationList list_;
+    edilog::StationBytes& stations_;
+    qsizetype skipped_ = 0;
 };
 
 } // namespace
@@ -295,10 +296,23 @@ std::optional<ListFormat> RecogniseListFormat(QByteArrayView bytes, QStringView 
     return found;
 }
 
-StationList ReadStationList(QByteArrayView bytes, ListFormat format) {
-    ListReader reader(format, std::count(bytes.begin(), bytes.end(), '\n'));
+qsizetype ReadStations(QByteArrayView bytes, ListFormat format, edilog::StationBytes& stations) {
+    // No station takes more bytes than its line.
+    stations.reserve(std::count(bytes.begin(), bytes.end(), '\n') + 1, bytes.size());
+    ListReader reader(format, stations);
     forEachListLine(bytes, [&](QByteArrayView line) { return reader.read(line); });
-    return reader.result();
+    return reader.skipped();
+}
+
+StationList ReadStationList(QByteArrayView bytes, ListFormat format) {
+    edilog::StationBytes stations;
+    StationList list;
+    list.skipped = ReadStations(bytes, format, stations);
+    list.stations.reserve(size_t(stations.size()));
+    for (qsizetype i = 0; i < stations.size(); ++i)
+        list.stations.push_back(
+            {QString::fromLatin1(stations.call(i)), QString::fromLatin1(stations.locator(i))});
+    return list;
 }
 
 ExportedList WriteStationList(QByteArrayView database, ListFormat format, QDate today) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "edilog/qsorecord.h"
+#include "edilog/stationimport.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -59,6 +60,8 @@ struct StationList {
 // no station lines; a line break is CR LF, LF or CR; a UTF-8 byte order mark is passed over.
 // A locator is valid when it is a 4- or 6-character Maidenhead locator.
 StationList ReadStationList(QByteArrayView bytes, ListFormat format);
+// The same onto the end of `stations`, as the file holds them; gives the number skipped.
+qsizetype ReadStations(QByteArrayView bytes, ListFormat format, edilog::StationBytes& stations);
 
 struct ExportedList {
     QByteArray bytes;
