@@ -42,8 +42,8 @@ public:
 
     qsizetype size() const { return qsizetype(stations_.size()); }
     QByteArrayView call(qsizetype i) const {
-        return QByteArrayView(bytes_).sliced(stations_[size_t(i)].call,
-                                             stations_[size_t(i)].callSize);
+        const Station& s = stations_[size_t(i)];
+        return QByteArrayView(bytes_).sliced(s.call, s.callSize);
     }
     QByteArrayView locator(qsizetype i) const {
         const Station& s = stations_[size_t(i)];

@@ -155,7 +155,7 @@ bool isWritableCall(QByteArrayView call, ListFormat format) {
 // Reads one list line by line, keeping what its earlier lines said (a header's columns).
 class ListReader {
 public:
-    // `lines`: about how many stations to make room for.
+    // The stations found go onto the end of `stations`.
     ListReader(ListFormat format, edilog::StationBytes& stations)
         : format_(format), stations_(stations) {
         if (format == ListFormat::N1mm)
