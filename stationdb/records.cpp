@@ -163,9 +163,7 @@ void forEachMatch(QByteArrayView text, const std::array<ColumnText, N>& patterns
             continue;
         const unsigned lineStarts = bitsOf(_mm_and_si128(afterLf, equal(block - 2, '\r')));
         // Bit i: a CR LF begins at block[i], for i from 0 to 31.
-        const unsigned breaks =
-            bitsOf(_mm_and_si128(equal(block, '\r'), equal(block + 1, '\n'))) |
-            bitsOf(_mm_and_si128(equal(block + 16, '\r'), equal(block + 17, '\n'))) << 16;
+        const unsigned breaks = lineBreaks(block) | lineBreaks(block + 16) << 16;
         for (size_t k = 0; k < N; ++k) {
             unsigned mask = masks[k];
             if (mask != 0 && whole[k]) {
