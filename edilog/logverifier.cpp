@@ -389,8 +389,9 @@ void Verifier::sectionLine(const Line& line, QByteArrayView name) {
         part_ = Part::Records;
         recordsLine_ = line.number;
         const qsizetype semicolon = trimmed.indexOf(';');
-        const QByteArrayView count =
-            semicolon < 0 ? QByteArrayView() : trimmed.sliced(semicolon + 1).chopped(1);
+        QByteArrayView count = semicolon < 0 ? QByteArrayView() : trimmed.sliced(semicolon + 1);
+        if (count.endsWith(']')) // "[QSORecords;" has no bracket to drop
+            count.chop(1);
         recordsCount_ = number(count);
         if (given != "QSORecords" || !trimmed.endsWith(']') || !recordsCount_)
             add(line.number, Severity::Error, "section-name",
