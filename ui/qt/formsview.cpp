@@ -311,7 +311,7 @@ void FormsView::installMenu(Window& w) {
             entry->setShortcut(action->shortcut);
             entry->setEnabled(yes(action->enabled));
             QObject::connect(entry, &QAction::triggered, &menu,
-                             [this, action] { forms_.dispatch(action->run); });
+                             [this, chosen = action] { forms_.dispatch(chosen->run); });
         }
     };
 }
