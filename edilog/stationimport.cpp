@@ -67,13 +67,13 @@ void StationBytes::reserve(qsizetype stations, qsizetype bytes) {
     bytes_.reserve(bytes_.size() + bytes);
 }
 
-void StationBytes::add(QByteArrayView call, QByteArrayView locator, bool upperLocator) {
+void StationBytes::add(QByteArrayView call, QByteArrayView locator) {
     const qsizetype start = bytes_.size();
     stations_.push_back({start, call.size(), locator.size()});
     bytes_.resize(start + call.size() + locator.size());
     char* out = std::copy(call.begin(), call.end(), bytes_.data() + start);
     for (const char ch : locator)
-        *out++ = upperLocator && ch >= 'a' && ch <= 'z' ? char(ch - 'a' + 'A') : ch;
+        *out++ = ch >= 'a' && ch <= 'z' ? char(ch - 'a' + 'A') : ch;
 }
 
 StationImport AddNewStations(QByteArray workingText, const StationBytes& stations) {

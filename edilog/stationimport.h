@@ -37,8 +37,8 @@ public:
     explicit StationBytes(const std::vector<QsoRecord>& stations);
     // Room for that many more.
     void reserve(qsizetype stations, qsizetype bytes);
-    // `upperLocator`: the locator's letters are stored as capitals.
-    void add(QByteArrayView call, QByteArrayView locator, bool upperLocator = false);
+    // The locator's letters are stored as capitals: lists write them either way.
+    void add(QByteArrayView call, QByteArrayView locator);
 
     qsizetype size() const { return qsizetype(stations_.size()); }
     QByteArrayView call(qsizetype i) const {

@@ -232,7 +232,7 @@ private:
             ++skipped_;
             return;
         }
-        stations_.add(call, locator, true);
+        stations_.add(call, locator);
     }
 
     ListFormat format_;
