@@ -17,7 +17,9 @@ namespace {
 
 class TimedIo final : public stationdb::FileIo {
 protected:
-    void compared() override {
+    void reached(Moment moment) override {
+        if (moment != Moment::Compared)
+            return;
 #ifndef Q_OS_WIN
         // The rename frees the old file's blocks once the new file is in its place, which
         // takes longer the larger the file: kept open here, the old file is freed untimed.

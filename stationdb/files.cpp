@@ -188,6 +188,67 @@ QString nameWritten(QSaveFile& file, const QString& target) {
     }
     return {};
 }
+
+// Whether `displaced` is still the file that a comparison opened as `seen`: the same file,
+// unchanged since. Its change time goes: the exchange that displaced it set it.
+bool stillTheFileSeen(const FileIdentity& displaced, const FileIdentity& seen) {
+    return displaced.exists && displaced.volume == seen.volume && displaced.file == seen.file &&
+           displaced.size == seen.size && displaced.modified == seen.modified;
+}
+
+struct Replacement {
+    enum class Outcome {
+        Done,
+        Changed,     // another program's file is in place, and ours is gone
+        Unsupported, // the file system cannot exchange names: rename
+        Failed,
+    } outcome;
+    QString reason; // why, where it failed
+};
+
+// Puts the file named `written` at `target`, where `seen` was found as it was read (nothing
+// when `seen` does not exist), in one step that tells which file it replaced: another
+// program's save that came after the last check is found here, not lost. Exchanged names
+// give the replaced file back under `written`; if it is not the one compared, it goes back.
+// `ours`: the written file.
+Replacement replaceKnowingWhat(const QString& written, const QString& target,
+                               const FileIdentity& seen, const FileIdentity& ours) {
+    using Outcome = Replacement::Outcome;
+    const QByteArray from = QFile::encodeName(written), to = QFile::encodeName(target);
+    const auto renamed = [&](unsigned flags) {
+        return ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), flags) == 0;
+    };
+    const auto failure = [](int error) {
+        return Replacement{error == EINVAL || error == ENOSYS ? Outcome::Unsupported
+                                                              : Outcome::Failed,
+                           qt_error_string(error)};
+    };
+    if (!seen.exists) { // nothing was there: nothing may be replaced
+        if (renamed(RENAME_NOREPLACE))
+            return {Outcome::Done, {}};
+        const int error = errno;
+        return error == EEXIST ? Replacement{Outcome::Changed, {}} : failure(error);
+    }
+    if (!renamed(RENAME_EXCHANGE))
+        return failure(errno);
+    QFile displaced(written);
+    const bool unchanged = displaced.open(QIODevice::ReadOnly) &&
+                           stillTheFileSeen(identityOf(displaced), seen) &&
+                           !writerAtWork(displaced, written);
+    displaced.close();
+    if (unchanged) {
+        ::unlink(from.constData()); // the database as it was, which nobody changed
+        return {Outcome::Done, {}};
+    }
+    // The other program's file back in its place; ours, now under `written`, goes. Should a
+    // third save have come in between, that name holds it instead, and it is not removed.
+    if (!renamed(RENAME_EXCHANGE))
+        return {Outcome::Failed, u"another program saved it meanwhile, and its file is kept as "_s +
+                                     QDir::toNativeSeparators(written)};
+    if (identityAt(written).file == ours.file)
+        ::unlink(from.constData());
+    return {Outcome::Changed, {}};
+}
 #else
 QString nameWritten(QSaveFile&, const QString&) {
     return {};
@@ -272,6 +333,7 @@ ReadResult FileIo::read(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         return failed(file.errorString());
     const FileIdentity before = identityOf(file);
+    reached(Moment::Opened);
     result.bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return failed(file.errorString());
@@ -308,31 +370,52 @@ std::optional<FileError> FileIo::write(const QString& path, QByteArrayView bytes
         return failed(*reason);
     const QString target = finalPath(path);
     written = nameWritten(file, target);
+    const auto changedMeanwhile = [&] {
+        FileError changed = failed(u"another program changed it meanwhile"_s);
+        changed.changedSinceRead = true;
+        waitWhileWritten(path); // a save in place under way is let finish first
+        return changed;
+    };
     // An editor may have saved while this was being written: checked as late as possible.
+    FileIdentity seen;
     if (readBefore) {
         QString problem;
-        FileIdentity seen;
         bool unchanged = stillHolds(path, *readBefore, seen, problem);
         if (!problem.isEmpty())
             return failed(problem);
         if (unchanged) {
-            compared();
+            reached(Moment::Compared);
             // A save since the comparison opened the file, by rename or in place, shows here.
-            // Only the rename is left after this (on Windows, commit()'s second flush too).
             unchanged = identityAt(path) == seen;
         }
-        if (!unchanged) {
-            FileError changed = failed(u"another program changed it meanwhile"_s);
-            changed.changedSinceRead = true;
-            waitWhileWritten(path); // a save in place under way is let finish first
-            return changed;
-        }
+        if (!unchanged)
+            return changedMeanwhile();
     }
+    reached(Moment::Replacing);
     if (written.isEmpty()) {
         if (!file.commit())
             return FileError{FileError::Operation::Write, path, file.errorString()};
         return std::nullopt;
     }
+#ifdef Q_OS_LINUX
+    // A save between the last check and the replacement is found by the replacement itself.
+    if (readBefore) {
+        const Replacement replaced = replaceKnowingWhat(written, target, seen, identityOf(file));
+        using Outcome = Replacement::Outcome;
+        if (replaced.outcome != Outcome::Unsupported) {
+            written.clear(); // renamed, gone, or another program's file: not ours to remove
+            switch (replaced.outcome) {
+            case Outcome::Done:
+                file.cancelWriting(); // only QSaveFile's own handle goes
+                return std::nullopt;
+            case Outcome::Changed:
+                return changedMeanwhile();
+            default:
+                return failed(replaced.reason);
+            }
+        }
+    }
+#endif
     // QFile::rename never replaces a file.
     if (std::rename(QFile::encodeName(written).constData(),
                     QFile::encodeName(target).constData()) != 0)
@@ -398,7 +481,7 @@ void FileIo::waitWhileWritten(const QString& path) {
     }
 }
 
-void FileIo::compared() {}
+void FileIo::reached(Moment) {}
 
 void FileIo::writerBusy() {
     QThread::msleep(20);

@@ -68,7 +68,8 @@ public:
     // leaves the old file byte for byte as it was and no temporary file behind. With
     // `readBefore`, the file is replaced only if it still holds what that read found and no
     // other program is writing it; otherwise nothing is written and the error says
-    // changedSinceRead.
+    // changedSinceRead. Where the system can tell which file a rename replaced (Linux), a save
+    // that comes even after the last check is found so, and put back in its place.
     virtual std::optional<FileError> write(const QString& path, QByteArrayView bytes,
                                            const ReadResult* readBefore = nullptr);
 
@@ -86,9 +87,12 @@ protected:
     virtual std::optional<QString> writeChunk(QSaveFile& file, QByteArrayView chunk);
     // Another writer holds the lock, or has the file open: wait a moment before trying again.
     virtual void writerBusy();
-    // The file was found as it was read and is replaced next. The seam through which tests
-    // save the file meanwhile, as another program may.
-    virtual void compared();
+    // The moments at which another program's save matters most: a read has opened the file;
+    // a write found the file as it was read; a write checked it for the last time and
+    // replaces it next. The seam through which tests save the file there, as another program
+    // may.
+    enum class Moment { Opened, Compared, Replacing };
+    virtual void reached(Moment moment);
 
 private:
     // Waits, a second at most, until no other program has the file open for writing.

@@ -235,18 +235,28 @@ TEST_F(FileFaultsTest, TheDatabaseKeptBetweenKeysIsReadAgainOnceItChanged) {
     }
 }
 
-// Holds every write of an import before its first piece, after the import has read the file,
-// or once it has compared the file with what it read.
+// Lets another program act at one moment of an import: before it reads the file, once it has
+// opened it, before the first piece of its write, once it has compared the file with what it
+// read, or between its last check and the replacement.
 class PausingIo : public stationdb::FileIo {
+public:
+    enum class At { Read, Opened, FirstPiece, Compared, Replacing };
+
+    stationdb::ReadResult read(const QString& path) override {
+        pause(At::Read);
+        return FileIo::read(path);
+    }
+
 protected:
     std::optional<QString> writeChunk(QSaveFile& file, QByteArrayView chunk) override {
-        if (!afterComparison && file.pos() == 0 && pausesLeft-- > 0)
-            meanwhile();
+        if (file.pos() == 0)
+            pause(At::FirstPiece);
         return FileIo::writeChunk(file, chunk);
     }
-    void compared() override {
-        if (afterComparison && pausesLeft-- > 0)
-            meanwhile();
+    void reached(Moment moment) override {
+        pause(moment == Moment::Opened     ? At::Opened
+              : moment == Moment::Compared ? At::Compared
+                                           : At::Replacing);
     }
     void writerBusy() override {
         ++waits;
@@ -257,10 +267,18 @@ protected:
 
 public:
     int pausesLeft = 0;
-    bool afterComparison = false;
+    At at = At::FirstPiece;
     std::function<void()> meanwhile;
     std::function<void()> whileWaiting;
     std::atomic<int> waits = 0;
+
+private:
+    void pause(At moment) {
+        if (moment == at && pausesLeft > 0) {
+            --pausesLeft;
+            meanwhile();
+        }
+    }
 };
 
 TEST_F(FileFaultsTest, AnImportKeepsWhatOthersWroteMeanwhile) {
@@ -303,26 +321,31 @@ TEST_F(FileFaultsTest, AnImportKeepsWhatOthersWroteMeanwhile) {
         saving->write("JN45AB Q1AB");
     };
     const QString added = u"Has been added 1 new records \r\nJO60AB Q2NEW \r\n"_s;
+    using At = PausingIo::At;
+    const QByteArray both = "JN45AB Q1ABC\r\nJN61AA Q3ED\r\nJO60AB Q2NEW\r\n\r\n"_b;
     struct Case {
         const char* what;
         int pauses;
-        bool afterComparison;
+        At at;
         std::function<void()> meanwhile;
         QByteArray file;
         QString message;
     };
     const Case cases[] = {
-        {"another window imports", 1, false, otherWindowImports,
+        {"another window imports", 1, At::FirstPiece, otherWindowImports,
          "JN45AB Q1ABC\r\nJO60AB Q2NEW\r\nJO60AB Q2TWO\r\n\r\n"_b, added},
-        {"an editor saves once", 1, false, editorSaves,
-         "JN45AB Q1ABC\r\nJN61AA Q3ED\r\nJO60AB Q2NEW\r\n\r\n"_b, added},
-        {"an editor saves once it was compared", 1, true, editorSaves,
-         "JN45AB Q1ABC\r\nJN61AA Q3ED\r\nJO60AB Q2NEW\r\n\r\n"_b, added},
-        {"an editor saves in place once it was compared", 1, true, editorSavesInPlace,
-         "JN45AB Q1ABC\r\nJN61AA Q3ED\r\nJO60AB Q2NEW\r\n\r\n"_b, added},
-        {"an editor is still saving in place", 1, false, editorSavesInPlaceSlowly,
-         "JN45AB Q1ABC\r\nJN61AA Q3ED\r\nJO60AB Q2NEW\r\n\r\n"_b, added},
-        {"an editor saves every time", 99, false, editorSaves,
+        {"an editor saves before the import reads", 1, At::Read, editorSaves, both, added},
+        {"an editor saves while the import reads", 1, At::Opened, editorSaves, both, added},
+        {"an editor saves once", 1, At::FirstPiece, editorSaves, both, added},
+        {"an editor saves once it was compared", 1, At::Compared, editorSaves, both, added},
+        {"an editor saves in place once it was compared", 1, At::Compared, editorSavesInPlace, both,
+         added},
+        {"an editor saves after the last check", 1, At::Replacing, editorSaves, both, added},
+        {"an editor saves in place after the last check", 1, At::Replacing, editorSavesInPlace,
+         both, added},
+        {"an editor is still saving in place", 1, At::FirstPiece, editorSavesInPlaceSlowly, both,
+         added},
+        {"an editor saves every time", 99, At::FirstPiece, editorSaves,
          "JN45AB Q1ABC\r\n\r\n"_b + QByteArray("JN61AA Q3ED\r\n").repeated(5),
          u"Cannot write "_s + database() +
              u": another program changed it each of the 5 times it was read\r\n"
@@ -330,14 +353,22 @@ TEST_F(FileFaultsTest, AnImportKeepsWhatOthersWroteMeanwhile) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+#ifdef Q_OS_WIN
+        if (c.at == At::Opened)
+            continue; // Windows renames nothing over an open file: the editor's save waits
+#endif
+#ifndef Q_OS_LINUX
+        if (c.at == At::Replacing)
+            continue; // only Linux exchanges two names in one step, which finds such a save
+#endif
         PausingIo io;
-        io.pausesLeft = c.pauses;
-        io.afterComparison = c.afterComparison;
+        io.at = c.at;
         io.meanwhile = c.meanwhile;
         io.whileWaiting = finishSaving;
         writeFile("myloc.txt", "JN81GD\r\n"_b);
         writeFile("norvane.txt", "JN45AB Q1ABC\r\n\r\n"_b);
         startAsIs(&io);
+        io.pausesLeft = c.pauses; // the import's moments, not those of the start
         act(Action::AddEdi);
         finishSaving();
         if (other.joinable())
