@@ -1,0 +1,422 @@
+// Which logs take part: each file read into the model, its header checked against the rules,
+// each QSO's line checked; then, of several logs of one station and band, the one chosen.
+#include "contestlog/reader.h"
+#include "contestlog/text.h"
+#include "edilog/qsopoints.h"
+#include "stages.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
+#include <map>
+
+using namespace Qt::StringLiterals;
+
+namespace crosscheck {
+
+namespace {
+
+bool allDigits(QStringView text) {
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+qint32 serialOf(QStringView text) {
+    text = text.trimmed();
+    return allDigits(text) && text.size() <= 9 ? text.toInt() : -1;
+}
+
+std::array<char, 4> rstOf(QStringView text) {
+    std::array<char, 4> rst{};
+    text = text.trimmed();
+    for (qsizetype i = 0; i < text.size() && i < qsizetype(rst.size()); ++i)
+        rst[size_t(i)] = char(text[i].toUpper().toLatin1());
+    return rst;
+}
+
+struct LineFault {
+    QString code; // empty: the line is good
+    QString text;
+};
+
+// What keeps a REG1TEST record line from being cross-checked, in the verifier's codes and
+// order; the fields exactly as written, padding and all, as the verifier reads them.
+LineFault checkRecordLine(const contestlog::Qso& qso) {
+    const QStringList& f = qso.fields;
+    if (!qso.readable || f.size() != 15)
+        return {u"qso-fields"_s, u"%1 field(s) separated by ';', not 15"_s.arg(f.size())};
+    const auto digits = [](const QString& t, std::initializer_list<qsizetype> sizes) {
+        return allDigits(t) && std::find(sizes.begin(), sizes.end(), t.size()) != sizes.end();
+    };
+    if (digits(f[0], {8}))
+        return {u"qso-date"_s, u"date %1 has 8 digits; a QSO's date is YYMMDD"_s.arg(f[0])};
+    if (!digits(f[0], {6}) || !qso.date.isValid())
+        return {u"qso-date"_s, u"date \"%1\" is not YYMMDD"_s.arg(f[0])};
+    if (!digits(f[1], {4}) || !qso.time.isValid())
+        return {u"qso-time"_s, u"time \"%1\" is not HHMM"_s.arg(f[1])};
+    if (!f[5].isEmpty() && !digits(f[5], {3, 4}))
+        return {u"qso-number"_s, u"sent number \"%1\" is not 3 or 4 digits"_s.arg(f[5])};
+    if (f[2] == u"ERROR"_s)
+        return {u"error-record"_s, u"an ERROR record: the logger marked the QSO as void"_s};
+    const bool callChars = std::all_of(f[2].begin(), f[2].end(), [](QChar c) {
+        return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') ||
+               c == u'/';
+    });
+    if (f[2].size() < 3 || f[2].size() > 14 || !callChars)
+        return {u"qso-call"_s, u"call \"%1\" is not 3 to 14 letters, digits and '/'"_s.arg(f[2])};
+    if (f[3].size() > 1 || (f[3].size() == 1 && !allDigits(f[3])))
+        return {u"qso-mode"_s, u"mode \"%1\" is not a code 0 to 9"_s.arg(f[3])};
+    for (const int i : {4, 6})
+        if (f[i].size() != 0 && f[i].size() != 2 && f[i].size() != 3)
+            return {u"qso-rst"_s, u"%1 RST \"%2\" is not 2 or 3 characters"_s.arg(
+                                      i == 4 ? u"sent"_s : u"received"_s, f[i])};
+    if (!f[7].isEmpty() && !digits(f[7], {3, 4}))
+        return {u"qso-number"_s, u"received number \"%1\" is not 3 or 4 digits"_s.arg(f[7])};
+    const QByteArray wwl = f[9].toLatin1();
+    const bool square = wwl.size() == 4 && edilog::IsSixCharacterLocator(wwl + "AA");
+    if (!wwl.isEmpty() && !square && !edilog::IsSixCharacterLocator(wwl))
+        return {u"qso-wwl"_s, u"received locator \"%1\" is not a locator"_s.arg(f[9])};
+    if (f[6].isEmpty() || f[7].isEmpty() || !edilog::IsSixCharacterLocator(wwl))
+        return {u"qso-incomplete"_s, f[6].isEmpty() ? u"no received RST"_s
+                                     : f[7].isEmpty()
+                                         ? u"no received number"_s
+                                         : u"no six-character locator, which points need"_s};
+    return {};
+}
+
+// The same for a QSO of another format: its reader's errors, then what a cross-check needs.
+LineFault checkRecord(const contestlog::ContestLog& model, const contestlog::Qso& qso) {
+    for (const contestlog::Finding& finding : model.findings)
+        if (finding.severity == contestlog::Severity::Error &&
+            (finding.record != 0 ? finding.record == qso.record : finding.line == qso.line))
+            return {finding.code, finding.text};
+    if (qso.call.trimmed().isEmpty())
+        return {u"qso-call"_s, u"no call"_s};
+    if (!qso.date.isValid() || !qso.time.isValid())
+        return {u"qso-time"_s, u"no date and time"_s};
+    if (!HasLocator(LocatorOf(qso.locator.trimmed())))
+        return {u"qso-incomplete"_s, u"no six-character locator, which points need"_s};
+    return {};
+}
+
+quint8 codeIndex(Contest& contest, const QString& code) {
+    const auto it = std::find(contest.codes.begin(), contest.codes.end(), code);
+    if (it != contest.codes.end())
+        return quint8(it - contest.codes.begin());
+    if (contest.codes.size() >= 255)
+        return 0; // a contest's readers have far fewer codes
+    contest.codes.push_back(code);
+    return quint8(contest.codes.size() - 1);
+}
+
+int bandIndex(Contest& contest, const QString& label) {
+    for (size_t i = 0; i < contest.bands.size(); ++i)
+        if (contest.bands[i].label == label)
+            return int(i);
+    contest.bands.push_back({label, 1});
+    return int(contest.bands.size() - 1);
+}
+
+int categoryIndex(Contest& contest, const QString& label) {
+    const auto it = std::find(contest.categories.begin(), contest.categories.end(), label);
+    if (it != contest.categories.end())
+        return int(it - contest.categories.begin());
+    contest.categories.push_back(label);
+    return int(contest.categories.size() - 1);
+}
+
+bool validEmail(const QString& text) {
+    static const QRegularExpression email(u"^[^@\\s]+@[^@\\s]+\\.[^@\\s]+$"_s);
+    return email.match(text.trimmed()).hasMatch();
+}
+
+struct Field {
+    QString value;
+    qsizetype line = 0;
+};
+
+Field field(const contestlog::ContestLog& model, QStringView key) {
+    const contestlog::HeaderField* f = model.field(key);
+    return f ? Field{f->value.trimmed(), f->line} : Field{};
+}
+
+// The header against the rules: what makes the log unusable, and what keeps it from the
+// results while it still confirms the others' QSOs.
+void checkHeader(Contest& contest, LogEntry& log, const contestlog::ContestLog& model) {
+    const ContestRules& rules = contest.rules;
+    const bool edi = model.format == contestlog::Format::Reg1test;
+    const Field pcall = edi ? field(model, u"PCall") : Field{log.call, 0};
+    const Field pwwlo = edi ? field(model, u"PWWLo") : Field{log.locator, 0};
+    const Field pband = edi ? field(model, u"PBand") : Field{log.bandText, 0};
+    const auto notUsed = [&](qsizetype line, const QString& text) {
+        log.status = LogStatus::NotUsed;
+        log.problems.push_back({line, text});
+    };
+    static const QRegularExpression callShape(u"^\\s*(\\w+[0-9]+\\w+/?\\w*)\\s*$"_s);
+    if (pcall.value.isEmpty())
+        notUsed(pcall.line, edi ? u"no PCall: whose log is it?"_s : u"no station call"_s);
+    else if (!callShape.match(pcall.value).hasMatch())
+        notUsed(pcall.line, u"PCall %1 is no call"_s.arg(pcall.value));
+    if (!HasLocator(LocatorOf(log.locator)))
+        notUsed(pwwlo.line, pwwlo.value.isEmpty()
+                                ? u"no PWWLo: no points can be counted from it"_s
+                                : u"PWWLo %1 is not a six-character locator"_s.arg(pwwlo.value));
+    if (log.band < 0) {
+        QStringList regexps;
+        for (const BandRule& band : rules.bands)
+            regexps << band.regexp;
+        notUsed(pband.line, pband.value.isEmpty() ? u"no PBand"_s
+                            : rules.bands.empty()
+                                ? u"PBand %1 is no band"_s.arg(pband.value)
+                                : u"PBand %1 is none of the contest's bands (%2)"_s.arg(
+                                      pband.value, regexps.join(u", "_s)));
+    }
+    if (log.status == LogStatus::NotUsed)
+        return;
+
+    const auto notRanked = [&](qsizetype line, const QString& text) {
+        if (log.status != LogStatus::CheckLog)
+            log.status = LogStatus::NotRanked;
+        log.problems.push_back({line, text});
+    };
+    if (!rules.acceptsCall(log.call))
+        notRanked(pcall.line, u"PCall %1 does not match the rules' callregexp %2"_s.arg(
+                                  log.call, rules.callRegexp));
+    const Field psect = field(model, u"PSect");
+    log.section = psect.value;
+    if (!rules.fromFile) {
+        log.category = categoryIndex(contest, psect.value.toUpper());
+    } else {
+        log.category = rules.categoryOf(log.band, psect.value);
+        if (log.category < 0)
+            notRanked(psect.line, psect.value.isEmpty()
+                                      ? u"no PSect: no category of the rules"_s
+                                      : u"PSect %1 is no category of the rules for %2"_s.arg(
+                                            psect.value, contest.bands[size_t(log.band)].label));
+        else if (rules.categories[size_t(log.category)].checkLogs)
+            log.status = LogStatus::CheckLog;
+        if (edi) {
+            const Field tdate = field(model, u"TDate");
+            const QStringList days = tdate.value.split(u';');
+            const bool valid =
+                days.size() == 2 && std::all_of(days.begin(), days.end(), [](const QString& d) {
+                    return d.size() == 8 && QDate::fromString(d, u"yyyyMMdd"_s).isValid();
+                });
+            if (!valid)
+                notRanked(tdate.line, u"TDate \"%1\" is not YYYYMMDD;YYYYMMDD"_s.arg(tdate.value));
+            else if (days[0] < rules.firstDay || days[1] > rules.lastDay)
+                notRanked(tdate.line, u"TDate %1 is not within the contest's dates %2 to %3"_s.arg(
+                                          tdate.value, rules.firstDay, rules.lastDay));
+        }
+        const auto need = [&](bool needed, const char* key, auto fits, const char* what) {
+            const Field f = field(model, QString::fromLatin1(key));
+            if (needed && !fits(f.value))
+                notRanked(f.line,
+                          f.value.isEmpty()
+                              ? u"no %1, which the rules ask for"_s.arg(QLatin1StringView(key))
+                              : u"%1 %2 is not %3, which the rules ask for"_s.arg(
+                                    QLatin1StringView(key), f.value, QLatin1StringView(what)));
+        };
+        need(
+            rules.needName, "RName", [](const QString& v) { return v.size() >= 8; },
+            "a name of 8 characters or more");
+        need(rules.needEmail, "RHBBS", validEmail, "an e-mail address");
+        need(
+            rules.needAddress, "PAdr1",
+            [](const QString& v) {
+                return v.size() >= 10 && (v.contains(u' ') || v.contains(u',') || v.contains(u'.'));
+            },
+            "an address");
+    }
+    if (log.checkLog)
+        log.status = LogStatus::CheckLog;
+}
+
+// Each QSO in the compact form the cross-check works on, with the verdicts a line earns by
+// itself: invalid, outside the period, not a contest mode, a call the rules do not accept.
+void addQsos(Contest& contest, LogEntry& log, const contestlog::ContestLog& model,
+             const std::vector<const contestlog::Qso*>& qsos) {
+    const ContestRules& rules = contest.rules;
+    const bool edi = model.format == contestlog::Format::Reg1test;
+    log.qsos.reserve(qsos.size());
+    for (const contestlog::Qso* source : qsos) {
+        QsoCheck& qso = log.qsos.emplace_back();
+        qso.line = qint32(source->line);
+        qso.call = contest.calls.id(source->call.trimmed().toUpper());
+        if (source->date.isValid() && source->time.isValid())
+            qso.time = MinuteOf(source->date, source->time);
+        qso.sentNumber = serialOf(source->sentNumber);
+        qso.receivedNumber = serialOf(source->receivedNumber);
+        qso.sentRst = rstOf(source->sentRst);
+        qso.receivedRst = rstOf(source->receivedRst);
+        qso.locator = LocatorOf(source->locator.trimmed());
+        qso.ownLocator = LocatorOf(model.stationLocator(*source).trimmed());
+        qso.claimedPoints =
+            source->points ? qint32(std::min<qint64>(*source->points, 1 << 30)) : -1;
+        qso.mode = quint8(contestlog::ModeCode(source->mode));
+        qso.markedDuplicate = source->duplicate;
+
+        const LineFault fault = edi ? checkRecordLine(*source) : checkRecord(model, *source);
+        if (!fault.code.isEmpty()) {
+            qso.invalidCode = codeIndex(contest, fault.code);
+            qso.verdict = Verdict::Invalid;
+            qso.fault = fault.code == u"error-record"_s ? Fault::None : Fault::Own;
+            log.invalidTexts.insert(qso.line, fault.text);
+            continue;
+        }
+        // QSOs the rules do not count are no one's error.
+        qso.period = rules.periodOf(log.band, qso.time);
+        if (qso.period < 0)
+            qso.verdict = Verdict::Period;
+        else if (!rules.acceptsMode(qso.mode))
+            qso.verdict = Verdict::Mode;
+        else if (!rules.acceptsCall(contest.calls.text(qso.call)))
+            qso.verdict = Verdict::CallRule;
+    }
+}
+
+std::vector<qint32> lineStartsOf(QByteArrayView bytes) {
+    std::vector<qint32> starts{0};
+    for (qsizetype at = bytes.indexOf('\n'); at >= 0 && at + 1 < bytes.size();
+         at = bytes.indexOf('\n', at + 1))
+        starts.push_back(qint32(at + 1));
+    return starts;
+}
+
+} // namespace
+
+void AddLog(Contest& contest, LogInput input) {
+    LogEntry log;
+    log.path = std::move(input.path);
+    log.bytes = std::move(input.bytes);
+    log.checkLog = input.checkLog;
+    log.utf8 = contestlog::IsUtf8(log.bytes);
+    log.lineStarts = lineStartsOf(log.bytes);
+    if (!input.readError.isEmpty()) {
+        log.status = LogStatus::NotUsed;
+        log.problems.push_back({0, input.readError});
+        contest.logs.push_back(std::move(log));
+        return;
+    }
+    const contestlog::ContestLog model =
+        contestlog::ReadContestLog(log.bytes, QFileInfo(log.path).fileName());
+    log.format = model.format;
+    if (model.format == contestlog::Format::Unknown) {
+        log.status = LogStatus::NotUsed;
+        for (const contestlog::Finding& finding : model.findings)
+            if (finding.severity == contestlog::Severity::Error)
+                log.problems.push_back({finding.line, finding.text});
+        if (log.problems.empty())
+            log.problems.push_back({0, u"not a contest log"_s});
+        contest.logs.push_back(std::move(log));
+        return;
+    }
+    const ContestRules& rules = contest.rules;
+    if (model.format == contestlog::Format::Reg1test) {
+        log.call = model.value(u"PCall").trimmed().toUpper();
+        log.locator = model.value(u"PWWLo").trimmed().toUpper();
+        log.bandText = model.value(u"PBand").trimmed();
+        if (rules.fromFile)
+            log.band = rules.bandOf(log.bandText);
+        else if (const auto band = contestlog::BandFromPBand(log.bandText);
+                 band != contestlog::Band::None)
+            log.band = bandIndex(contest, contestlog::PBandName(band).isEmpty()
+                                              ? contestlog::AdifBandName(band)
+                                              : contestlog::PBandName(band));
+        if (model.edi.recordsLine == 0) {
+            log.status = LogStatus::NotUsed;
+            log.problems.push_back({qsizetype(log.lineStarts.size()),
+                                    u"no [QSORecords;N] section: the log holds no QSOs"_s});
+        }
+        checkHeader(contest, log, model);
+        log.callId = contest.calls.id(log.call);
+        std::vector<const contestlog::Qso*> qsos;
+        for (const contestlog::Qso& qso : model.qsos)
+            qsos.push_back(&qso);
+        if (log.inPlay())
+            addQsos(contest, log, model, qsos);
+        contest.logs.push_back(std::move(log));
+        return;
+    }
+    // The other formats hold any bands: one log a band, as a REG1TEST log would be.
+    std::map<contestlog::Band, std::vector<const contestlog::Qso*>> byBand;
+    for (const contestlog::Qso& qso : model.qsos)
+        byBand[qso.band].push_back(&qso);
+    if (byBand.empty()) {
+        log.status = LogStatus::NotUsed;
+        log.problems.push_back({0, u"the log holds no QSOs"_s});
+        contest.logs.push_back(std::move(log));
+        return;
+    }
+    for (const auto& [band, qsos] : byBand) {
+        LogEntry part = log;
+        part.call = model.stationCall(*qsos.front()).trimmed().toUpper();
+        part.locator = model.stationLocator(*qsos.front()).trimmed().toUpper();
+        part.bandText = contestlog::PBandName(band).isEmpty() ? contestlog::AdifBandName(band)
+                                                              : contestlog::PBandName(band);
+        if (band != contestlog::Band::None) {
+            if (!rules.fromFile) {
+                part.band = bandIndex(contest, part.bandText);
+            } else {
+                // The rules' regexps are written for PBand: try each name of the band.
+                for (const QString& name : {part.bandText, contestlog::AdifBandName(band)})
+                    if (part.band < 0)
+                        part.band = rules.bandOf(name);
+            }
+        }
+        checkHeader(contest, part, model);
+        part.callId = contest.calls.id(part.call);
+        if (part.inPlay())
+            addQsos(contest, part, model, qsos);
+        contest.logs.push_back(std::move(part));
+    }
+}
+
+void ChooseLogs(Contest& contest) {
+    const auto valid = [](const LogEntry& log) {
+        return std::count_if(log.qsos.begin(), log.qsos.end(), [](const QsoCheck& q) {
+            return q.verdict == Verdict::Confirmed; // nothing found against the line yet
+        });
+    };
+    std::map<std::pair<int, quint32>, std::vector<size_t>> byStation;
+    for (size_t i = 0; i < contest.logs.size(); ++i)
+        if (contest.logs[i].inPlay())
+            byStation[{contest.logs[i].band, contest.logs[i].callId}].push_back(i);
+    for (const auto& [station, indexes] : byStation) {
+        if (indexes.size() < 2)
+            continue;
+        // Most valid QSOs, then most QSOs, then the one given last (a resubmission).
+        size_t chosen = indexes.front();
+        for (const size_t i : indexes) {
+            const LogEntry& a = contest.logs[i];
+            const LogEntry& b = contest.logs[chosen];
+            if (std::pair(valid(a), a.qsos.size()) >= std::pair(valid(b), b.qsos.size()))
+                chosen = i;
+        }
+        LogEntry& winner = contest.logs[chosen];
+        const QString band = contest.bands[size_t(winner.band)].label;
+        for (const size_t i : indexes) {
+            if (i == chosen)
+                continue;
+            LogEntry& other = contest.logs[i];
+            const qint64 ours = valid(other), theirs = valid(winner);
+            const QString why = other.bytes == winner.bytes ? u"the same bytes"_s
+                                : theirs > ours
+                                    ? u"more valid QSOs (%1 against %2)"_s.arg(theirs).arg(ours)
+                                : winner.qsos.size() > other.qsos.size()
+                                    ? u"as many valid QSOs and more QSOs"_s
+                                    : u"as many valid QSOs and QSOs, and was given later"_s;
+            other.status = LogStatus::NotUsed;
+            other.chosenInstead = qint32(chosen);
+            other.problems.push_back(
+                {0, u"another log of %1 on %2, %3, has %4: that one is used"_s.arg(
+                        winner.call, band, winner.path, why)});
+            winner.problems.push_back(
+                {0, u"used rather than %1, another log of %2 on %3 (%4 valid QSOs)"_s
+                        .arg(other.path, winner.call, band)
+                        .arg(ours)});
+        }
+    }
+}
+
+} // namespace crosscheck
