@@ -1,5 +1,5 @@
-// norvane check|add|lookup|turn|import|export|verify: the windows' own commands, run on files and
-// printed instead of shown, for scripts and remote shells. No window is ever made.
+// norvane check|add|lookup|turn|import|export|verify|crosscheck: the windows' own commands, run on
+// files and printed instead of shown, for scripts and remote shells. No window is ever made.
 #pragma once
 
 #include "station/settings.h"
@@ -27,6 +27,11 @@ inline constexpr char16_t kCommandsHelp[] =
     u"  verify LOG... [--json] [--fix OUT.edi]\n"
     u"                 check each log against the REG1TEST rules, recompute its points and\n"
     u"                 claims; --fix writes a corrected copy\n"
+    u"  crosscheck LOG... [--check-log LOG...] [--rules FILE] [-o FOLDER] [--json] [--as CALL]\n"
+    u"                 check a contest's logs (files or folders) against each other, as the\n"
+    u"                 contest robot does: every QSO's verdict, the results; -o writes\n"
+    u"                 results.csv, results.json, index.html and a UBN report per log;\n"
+    u"                 --as CALL shows that station's QSOs alone\n"
     u"  map [--size WxH] [--radius KM] [--call PREFIX | --locator PREFIX] [--target LOCATOR]\n"
     u"      -o FILE.png\n"
     u"                 draw the map around the own locator with the stations those fields list\n"
