@@ -164,18 +164,18 @@ IniFile ReadIniFile(QStringView text) {
     for (const RawSection& raw : sections) {
         IniSection& section = file.sections.emplace_back(IniSection{raw.name, raw.line, {}});
         // What a value cannot interpolate, or nothing.
-        const auto add = [&](const RawValue& v) {
+        const auto add = [&](const RawValue& v, bool inherited) {
             QString error;
             if (const auto text = interpolated(joined(v), raw, defaults, 0, error))
-                section.values.push_back({v.key, *text, v.line});
+                section.values.push_back({v.key, *text, v.line, inherited});
             return error;
         };
         for (const RawValue& v : raw.values)
-            if (const QString error = add(v); !error.isEmpty())
+            if (const QString error = add(v, false); !error.isEmpty())
                 return fail(v.line, u"%1 in [%2]: %3"_s.arg(v.key, raw.name, error));
         for (const RawValue& v : defaults.values)
             if (!findRaw(raw, v.key))
-                if (const QString error = add(v); !error.isEmpty())
+                if (const QString error = add(v, true); !error.isEmpty())
                     return fail(v.line, u"%1 in [DEFAULT]: %2"_s.arg(v.key, error));
     }
     return file;

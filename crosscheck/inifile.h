@@ -16,6 +16,7 @@ struct IniValue {
     QString key; // in lower case
     QString value;
     qsizetype line = 0;
+    bool inherited = false; // from [DEFAULT]
 };
 
 struct IniSection {

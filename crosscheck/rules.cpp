@@ -259,7 +259,9 @@ bool readOwn(Reader& r, const IniFile& ini, ContestRules& rules) {
         return n;
     };
     for (const IniValue& v : own->values) {
-        if (v.key == u"window"_s) {
+        if (v.inherited) {
+            continue; // [DEFAULT]'s keys are in every section
+        } else if (v.key == u"window"_s) {
             const auto n = number(v, 0, 24 * 60);
             if (!n)
                 return false;
