@@ -63,7 +63,8 @@ QString resultsRow(const Contest& contest, qint32 i, const std::vector<QString>&
            u"</tr>\n"_s;
 }
 
-QString qsoRows(const Contest& contest, const LogEntry& log, bool lostOnly, UbnGroup group) {
+QString qsoRows(const Contest& contest, const LogEntry& log, const std::vector<QString>& names,
+                bool lostOnly, UbnGroup group) {
     QString rows;
     for (const QsoCheck& qso : log.qsos) {
         if (lostOnly && UbnGroupOf(qso) != group)
@@ -77,8 +78,12 @@ QString qsoRows(const Contest& contest, const LogEntry& log, bool lostOnly, UbnG
                 cell(contest.calls.text(qso.call)) + cell(VerdictName(qso.verdict)) +
                 cell(qso.points) + cell(VerdictText(contest, log, qso)) + u"<td><code>"_s +
                 escaped(log.lineText(qso.line)) + u"</code>"_s;
-        if (const QString theirs = OtherLineText(contest, qso); !theirs.isEmpty())
-            rows += u"<br><code>"_s + escaped(theirs) + u"</code>"_s;
+        if (qso.otherLog >= 0 && qso.otherQso >= 0) {
+            const LogEntry& other = contest.logs[size_t(qso.otherLog)];
+            const qint32 line = other.qsos[size_t(qso.otherQso)].line;
+            rows += u"<br>"_s + link(names, qso.otherLog, other.call) +
+                    u" line %1: <code>"_s.arg(line) + escaped(other.lineText(line)) + u"</code>"_s;
+        }
         rows += u"</td></tr>\n"_s;
     }
     return rows;
@@ -151,7 +156,6 @@ QByteArray IndexHtml(const Contest& contest, const std::vector<QString>& names) 
 }
 
 QByteArray LogHtml(const Contest& contest, const LogEntry& log, const std::vector<QString>& names) {
-    Q_UNUSED(names)
     const QString title = u"%1 on %2"_s.arg(log.call, BandLabel(contest, log));
     QString body = u"<p><a href=\"index.html\">Results</a></p>\n<h1>%1 (%2)</h1>\n"_s.arg(
         escaped(title), escaped(log.locator));
@@ -190,13 +194,13 @@ QByteArray LogHtml(const Contest& contest, const LogEntry& log, const std::vecto
         {UbnGroup::Other, u"Other QSOs lost"},
     };
     for (const auto& g : groups) {
-        const QString rows = qsoRows(contest, log, true, g.group);
+        const QString rows = qsoRows(contest, log, names, true, g.group);
         if (!rows.isEmpty())
             body += u"<h2>%1</h2>\n<table class=\"lost\">\n"_s.arg(QString::fromUtf16(g.title)) +
                     qsoHeader() + rows + u"</table>\n"_s;
     }
     body += u"<h2>Every QSO</h2>\n<table class=\"qsos\">\n"_s + qsoHeader() +
-            qsoRows(contest, log, false, UbnGroup::None) + u"</table>\n"_s;
+            qsoRows(contest, log, names, false, UbnGroup::None) + u"</table>\n"_s;
     return page(title, body).toUtf8();
 }
 
