@@ -27,6 +27,7 @@ packages=("$@")
     libhamlib-utils                   # rotctld, the rotator the station tests turn
     hyperfine                         # whole-process timings (bench/lists.sh)
     hamradio-files                    # cty.dat: the countries "norvane verify" counts
+    chromium                          # loads the cross-check's HTML pages in a test
 )
 
 missing=()

@@ -288,4 +288,55 @@ TEST_F(CommandLineTest, VerifyJsonHoldsTheFindingsOfTheText) {
     EXPECT_EQ(report[u"errors"_s].toInt(), errorCount);
 }
 
+// norvane crosscheck on a real contest: the reports in -o FOLDER and nowhere else, a log given
+// twice read once, one station's view, and what stops it before anything is written.
+TEST_F(CommandLineTest, CrossCheckWritesItsReportsAndNothingElse) {
+    const QDir contest = testing_support::contestDir();
+    const QString logs = contest.filePath(u"cupa-napoca-2016"_s);
+    const QString rules = contest.filePath(u"cupa-napoca-2016.rules"_s);
+    const QString ours = QDir(logs).filePath(u"yo5ouc_20160515_161110.edi"_s);
+    ASSERT_TRUE(QFile::copy(ours, path("copy.edi")));
+    writeFile("broken.rules", "[contest]\nbands=x\n");
+    const struct {
+        QStringList arguments;
+        int status;
+        const char* output; // in the standard output
+        const char* errors; // in the standard error
+    } cases[] = {
+        {{logs, ours, u"--rules"_s, rules, u"-o"_s, path("out")},
+         1,
+         "1 YO3FAI       KN34AL",
+         "yo5ouc_20160515_161110.edi: given twice; read once"},
+        {{logs, u"--rules"_s, rules, u"--as"_s, u"yo5ouc"_s}, 1, "YO5OUC on 432", ""},
+        {{logs, u"--as"_s, u"Q1ZZZ"_s}, 2, "", "no log of Q1ZZZ takes part"},
+        {{path("copy.edi"), u"-o"_s, dir.path()}, 2, "", "holds the logs"},
+        {{logs, u"--rules"_s, path("broken.rules")},
+         2,
+         "",
+         "broken.rules:1: [contest] has no begindate"},
+        {{u"--check-log"_s, logs}, 2, "", "needs at least one log"},
+        {{logs, u"--rules"_s}, 2, "", "--rules takes one file"},
+        {{path("none")}, 2, "", "no such file or folder"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        QString output, errors;
+        QTextStream out(&output), err(&errors);
+        EXPECT_EQ(cli::runCommand(u"crosscheck"_s, c.arguments, dir.path(), out, err), c.status);
+        out.flush();
+        err.flush();
+        EXPECT_TRUE(output.contains(QLatin1StringView(c.output))) << output.toStdString();
+        EXPECT_TRUE(errors.contains(QLatin1StringView(c.errors))) << errors.toStdString();
+    }
+    // The reports of the 67 logs that take part, and only in out/.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+              (QStringList{u"broken.rules"_s, u"copy.edi"_s, u"out"_s}));
+    const QStringList reports = QDir(path("out")).entryList(QDir::Files);
+    EXPECT_EQ(reports.size(), 67 * 2 + 3);
+    EXPECT_TRUE(reports.contains(u"YO5OUC-144.txt"_s));
+    const QJsonObject results = QJsonDocument::fromJson(readFile("out/results.json")).object();
+    EXPECT_EQ(results[u"logs"_s].toArray().size(), 68);
+    EXPECT_EQ(results[u"contest"_s][u"name"_s], u"Cupa Napoca 2016"_s);
+}
+
 } // namespace
