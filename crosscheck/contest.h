@@ -107,7 +107,8 @@ struct Score {
     qint64 lostOwn = 0;   // QSOs lost by the log's own error
     double errorRate = 0; // lostOwn over all the log's QSOs
     std::array<qint64, kVerdictCount> verdicts{};
-    int rank = 0; // in its band and category; 0: not ranked
+    int rank = 0;   // in its band and category; 0: not ranked
+    int ranked = 0; // logs ranked in its band and category
 };
 
 struct LogEntry {

@@ -63,35 +63,75 @@ QString resultsRow(const Contest& contest, qint32 i, const std::vector<QString>&
            u"</tr>\n"_s;
 }
 
+// Text into a page, escaped as it goes: a page may have thousands of rows.
+void escape(QString& out, QStringView text) {
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'<':
+            out += u"&lt;"_s;
+            break;
+        case u'>':
+            out += u"&gt;"_s;
+            break;
+        case u'&':
+            out += u"&amp;"_s;
+            break;
+        case u'"':
+            out += u"&quot;"_s;
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
+void cellInto(QString& out, QStringView text, bool number = false) {
+    out += number ? u"<td class=\"n\">"_s : u"<td>"_s;
+    escape(out, text);
+    out += u"</td>"_s;
+}
+
+// The QSOs of one UBN list with both lines, or every QSO (`group` None) without them.
 QString qsoRows(const Contest& contest, const LogEntry& log, const std::vector<QString>& names,
-                bool lostOnly, UbnGroup group) {
+                UbnGroup group) {
     QString rows;
     for (const QsoCheck& qso : log.qsos) {
-        if (lostOnly && UbnGroupOf(qso) != group)
+        const UbnGroup lost = UbnGroupOf(qso);
+        if (group != UbnGroup::None && lost != group)
             continue;
-        const QString kind =
-            qso.counts ? (qso.otherSlip != Verdict::Confirmed ? u" class=\"kept\""_s : QString())
-            : UbnGroupOf(qso) != UbnGroup::None ? u" class=\"lost\""_s
-                                                : QString();
-        rows += u"<tr%1>"_s.arg(kind) + cell(qso.line) +
-                cell(qso.time == kNoTime ? QString() : MinuteText(qso.time)) +
-                cell(contest.calls.text(qso.call)) + cell(VerdictName(qso.verdict)) +
-                cell(qso.points) + cell(VerdictText(contest, log, qso)) + u"<td><code>"_s +
-                escaped(log.lineText(qso.line)) + u"</code>"_s;
-        if (qso.otherLog >= 0 && qso.otherQso >= 0) {
-            const LogEntry& other = contest.logs[size_t(qso.otherLog)];
-            const qint32 line = other.qsos[size_t(qso.otherQso)].line;
-            rows += u"<br>"_s + link(names, qso.otherLog, other.call) +
-                    u" line %1: <code>"_s.arg(line) + escaped(other.lineText(line)) + u"</code>"_s;
+        rows += qso.counts
+                    ? (qso.otherSlip != Verdict::Confirmed ? u"<tr class=\"kept\">"_s : u"<tr>"_s)
+                : lost != UbnGroup::None ? u"<tr class=\"lost\">"_s
+                                         : u"<tr>"_s;
+        cellInto(rows, QString::number(qso.line), true);
+        cellInto(rows, qso.time == kNoTime ? QString() : MinuteText(qso.time));
+        cellInto(rows, contest.calls.text(qso.call));
+        cellInto(rows, VerdictName(qso.verdict));
+        cellInto(rows, QString::number(qso.points), true);
+        cellInto(rows, VerdictText(contest, log, qso));
+        if (group != UbnGroup::None) {
+            rows += u"<td><code>"_s;
+            escape(rows, log.lineText(qso.line));
+            rows += u"</code>"_s;
+            if (qso.otherLog >= 0 && qso.otherQso >= 0) {
+                const LogEntry& other = contest.logs[size_t(qso.otherLog)];
+                const qint32 line = other.qsos[size_t(qso.otherQso)].line;
+                rows += u"<br>"_s + link(names, qso.otherLog, other.call) +
+                        u" line %1: <code>"_s.arg(line);
+                escape(rows, other.lineText(line));
+                rows += u"</code>"_s;
+            }
+            rows += u"</td>"_s;
         }
-        rows += u"</td></tr>\n"_s;
+        rows += u"</tr>\n"_s;
     }
     return rows;
 }
 
-QString qsoHeader() {
+QString qsoHeader(bool lines) {
     return u"<tr><th>line</th><th>time (UTC)</th><th>call</th><th>verdict</th><th>points</th>"
-           u"<th>why</th><th>the lines: yours, then theirs</th></tr>\n"_s;
+           u"<th>why</th>"_s +
+           (lines ? u"<th>the lines: yours, then theirs</th>"_s : QString()) + u"</tr>\n"_s;
 }
 
 } // namespace
@@ -192,15 +232,16 @@ QByteArray LogHtml(const Contest& contest, const LogEntry& log, const std::vecto
         {UbnGroup::Busted, u"Busted (B)"},
         {UbnGroup::NotInLog, u"Not in log (N)"},
         {UbnGroup::Other, u"Other QSOs lost"},
+        {UbnGroup::Rules, u"Not counted by the rules"},
     };
     for (const auto& g : groups) {
-        const QString rows = qsoRows(contest, log, names, true, g.group);
+        const QString rows = qsoRows(contest, log, names, g.group);
         if (!rows.isEmpty())
             body += u"<h2>%1</h2>\n<table class=\"lost\">\n"_s.arg(QString::fromUtf16(g.title)) +
-                    qsoHeader() + rows + u"</table>\n"_s;
+                    qsoHeader(true) + rows + u"</table>\n"_s;
     }
-    body += u"<h2>Every QSO</h2>\n<table class=\"qsos\">\n"_s + qsoHeader() +
-            qsoRows(contest, log, names, false, UbnGroup::None) + u"</table>\n"_s;
+    body += u"<h2>Every QSO</h2>\n<table class=\"qsos\">\n"_s + qsoHeader(false) +
+            qsoRows(contest, log, names, UbnGroup::None) + u"</table>\n"_s;
     return page(title, body).toUtf8();
 }
 

@@ -81,6 +81,10 @@ UbnGroup UbnGroupOf(const QsoCheck& qso) {
         return UbnGroup::Busted;
     case Verdict::NotInLog:
         return UbnGroup::NotInLog;
+    case Verdict::Period:
+    case Verdict::Mode:
+    case Verdict::CallRule:
+        return UbnGroup::Rules;
     default:
         return UbnGroup::Other;
     }

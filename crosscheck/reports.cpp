@@ -3,9 +3,11 @@
 #include "reportdata.h"
 
 #include <QDir>
-#include <QSaveFile>
+#include <QFile>
 #include <QSet>
+#include <QThread>
 #include <algorithm>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -54,13 +56,10 @@ QString scoreText(const Contest& contest, const LogEntry& log) {
 
 QString statusText(const Contest& contest, const LogEntry& log) {
     switch (log.status) {
-    case LogStatus::Ranked: {
-        qsizetype of = 0;
-        for (const LogEntry& other : contest.logs)
-            of += other.status == LogStatus::Ranked && other.band == log.band &&
-                  other.category == log.category;
-        return u"%1: rank %2 of %3"_s.arg(CategoryLabel(contest, log)).arg(log.score.rank).arg(of);
-    }
+    case LogStatus::Ranked:
+        return u"%1: rank %2 of %3"_s.arg(CategoryLabel(contest, log))
+            .arg(log.score.rank)
+            .arg(log.score.ranked);
     case LogStatus::CheckLog:
         return u"a check log: it confirms the others' QSOs and is not ranked"_s;
     case LogStatus::NotRanked:
@@ -111,18 +110,29 @@ public:
     void string(const QString& text) {
         separate();
         out += '"';
-        for (const QChar c : text) {
-            const char16_t u = c.unicode();
-            if (u == '"' || u == '\\') {
+        const QByteArray utf8 = text.toUtf8();
+        qsizetype from = 0;
+        for (qsizetype at = 0; at < utf8.size(); ++at) {
+            const uchar c = uchar(utf8[at]);
+            if (c >= 0x20 && c != '"' && c != '\\')
+                continue;
+            out.append(utf8.constData() + from, at - from);
+            from = at + 1;
+            if (c == '"' || c == '\\') {
                 out += '\\';
-                out += char(u);
-            } else if (u < 0x20) {
-                out += "\\u00";
-                out += QByteArray::number(u, 16).rightJustified(2, '0');
+                out += char(c);
             } else {
-                out += QString(c).toUtf8();
+                out += "\\u00";
+                out += QByteArray::number(c, 16).rightJustified(2, '0');
             }
         }
+        out.append(utf8.constData() + from, utf8.size() - from);
+        out += '"';
+    }
+    void ascii(const QString& text) { // nothing to escape
+        separate();
+        out += '"';
+        out += text.toLatin1();
         out += '"';
     }
     void number(qint64 n) {
@@ -178,12 +188,11 @@ void jsonQso(JsonWriter& j, const Contest& contest, const LogEntry& log, const Q
     j.key("call");
     j.string(contest.calls.text(qso.call));
     j.key("verdict");
-    j.string(VerdictCode(qso.verdict));
-    j.key("fault");
-    if (qso.fault == Fault::None)
-        j.null();
-    else
-        j.string(qso.fault == Fault::Own ? u"own"_s : u"other"_s);
+    j.ascii(VerdictCode(qso.verdict));
+    if (qso.fault != Fault::None) {
+        j.key("fault");
+        j.ascii(qso.fault == Fault::Own ? u"own"_s : u"other"_s);
+    }
     j.key("counts");
     j.boolean(qso.counts);
     j.key("points");
@@ -192,11 +201,10 @@ void jsonQso(JsonWriter& j, const Contest& contest, const LogEntry& log, const Q
         j.key("penalty");
         j.number(qso.penalty);
     }
-    j.key("km");
-    if (qso.km >= 0)
+    if (qso.km >= 0) {
+        j.key("km");
         j.number(qso.km);
-    else
-        j.null();
+    }
     if (qso.verdict == Verdict::Invalid) {
         j.key("code");
         j.string(contest.code(qso.invalidCode));
@@ -214,35 +222,43 @@ void jsonQso(JsonWriter& j, const Contest& contest, const LogEntry& log, const Q
         j.key("otherSlip");
         j.string(VerdictCode(qso.otherSlip));
     }
-    j.key("text");
-    j.string(VerdictText(contest, log, qso));
+    if (const QString text = VerdictText(contest, log, qso); !text.isEmpty()) {
+        j.key("text");
+        j.string(text);
+    }
     if (qso.otherLog >= 0) {
         const LogEntry& other = contest.logs[size_t(qso.otherLog)];
         j.key("matched");
         j.string(other.call);
-        j.key("viaPortable");
-        j.boolean(qso.viaPortable);
-        j.key("other");
+        if (qso.viaPortable) {
+            j.key("viaPortable");
+            j.boolean(true);
+        }
         if (qso.otherQso >= 0) {
+            // The other log by its index in `logs`; the line's text where the QSO was lost.
             const QsoCheck& line = other.qsos[size_t(qso.otherQso)];
+            j.key("other");
             j.open('{', false);
-            j.key("file");
-            j.string(fileName(other));
+            j.key("log");
+            j.number(qso.otherLog);
             j.key("line");
             j.number(line.line);
-            j.key("text");
-            j.string(other.lineText(line.line));
+            if (!qso.counts) {
+                j.key("text");
+                j.string(other.lineText(line.line));
+            }
             j.close('}');
-        } else {
-            j.null();
         }
     }
     j.close('}');
 }
 
-void jsonLog(JsonWriter& j, const Contest& contest, const LogEntry& log) {
+void jsonLog(JsonWriter& j, const Contest& contest, qint32 index) {
+    const LogEntry& log = contest.logs[size_t(index)];
     const Score& s = log.score;
     j.open('{', true);
+    j.key("index");
+    j.number(index);
     const auto text = [&](const char* key, const QString& value) {
         j.key(key);
         j.string(value);
@@ -434,6 +450,7 @@ QString UbnReport(const Contest& contest, const LogEntry& log) {
         {UbnGroup::Busted, "Busted (B)"},
         {UbnGroup::NotInLog, "Not in log (N)"},
         {UbnGroup::Other, "Other QSOs lost"},
+        {UbnGroup::Rules, "Not counted by the rules"},
     };
     for (const auto& g : groups) {
         QString list;
@@ -602,7 +619,7 @@ QByteArray ResultsJson(const Contest& contest, const std::vector<qint32>& only) 
     j.key("logs");
     j.open('[', true);
     for (const qint32 i : logs)
-        jsonLog(j, contest, contest.logs[size_t(i)]);
+        jsonLog(j, contest, i);
     j.close(']');
     j.close('}');
     j.out += '\n';
@@ -613,28 +630,45 @@ std::optional<QString> WriteReports(const Contest& contest, const QString& folde
     QDir dir(folder);
     if (!dir.mkpath(u"."_s))
         return u"Cannot make the folder %1"_s.arg(QDir::toNativeSeparators(folder));
+    // Each report whole or not at all, through a file of its own that replaces it; not
+    // synced to the disk as the station database is: it is made again by running again.
     const auto write = [&](const QString& name, const QByteArray& bytes) -> std::optional<QString> {
-        QSaveFile file(dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            return u"Cannot write %1: %2"_s.arg(QDir::toNativeSeparators(dir.filePath(name)),
-                                                file.errorString());
+        const QString target = dir.filePath(name);
+        QFile part(target + u".part"_s);
+        const auto failed = [&](const QString& reason) {
+            part.remove();
+            return u"Cannot write %1: %2"_s.arg(QDir::toNativeSeparators(target), reason);
+        };
+        if (!part.open(QIODevice::WriteOnly) || part.write(bytes) != bytes.size() || !part.flush())
+            return failed(part.errorString());
+        part.close();
+        if (QFile::exists(target) && !QFile::remove(target))
+            return failed(u"the old report cannot be replaced"_s);
+        if (!part.rename(target))
+            return failed(part.errorString());
         return std::nullopt;
     };
     const std::vector<QString> names = ReportNames(contest);
-    for (size_t i = 0; i < contest.logs.size(); ++i) {
+    // results.json, the largest, is made on a second core while the pages are written.
+    std::optional<QString> jsonError;
+    std::unique_ptr<QThread> json(
+        QThread::create([&] { jsonError = write(u"results.json"_s, ResultsJson(contest)); }));
+    json->start();
+    std::optional<QString> error;
+    for (size_t i = 0; i < contest.logs.size() && !error; ++i) {
         const LogEntry& log = contest.logs[i];
         if (!log.inPlay())
             continue;
-        if (auto error = write(names[i] + u".txt"_s, UbnReport(contest, log).toUtf8()))
-            return error;
-        if (auto error = write(names[i] + u".html"_s, LogHtml(contest, log, names)))
-            return error;
+        error = write(names[i] + u".txt"_s, UbnReport(contest, log).toUtf8());
+        if (!error)
+            error = write(names[i] + u".html"_s, LogHtml(contest, log, names));
     }
-    if (auto error = write(u"results.csv"_s, ResultsCsv(contest)))
-        return error;
-    if (auto error = write(u"results.json"_s, ResultsJson(contest)))
-        return error;
-    return write(u"index.html"_s, IndexHtml(contest, names));
+    if (!error)
+        error = write(u"results.csv"_s, ResultsCsv(contest));
+    if (!error)
+        error = write(u"index.html"_s, IndexHtml(contest, names));
+    json->wait();
+    return error ? error : jsonError;
 }
 
 } // namespace crosscheck

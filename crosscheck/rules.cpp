@@ -12,7 +12,8 @@ namespace crosscheck {
 
 namespace {
 
-const QDate kEpoch(2000, 1, 1);
+// The Julian day of 2000-01-01, where minutes are counted from.
+constexpr qint64 kEpochDay = 2451545;
 
 // Python's re.match: at the start of the text; case as the rules file's tool ignores it.
 QRegularExpression startPattern(const QString& regexp, bool whole = false) {
@@ -304,15 +305,33 @@ bool readOwn(Reader& r, const IniFile& ini, ContestRules& rules) {
 } // namespace
 
 Minute MinuteOf(QDate date, QTime time) {
-    return Minute(kEpoch.daysTo(date) * 24 * 60 + time.hour() * 60 + time.minute());
+    return Minute((date.toJulianDay() - kEpochDay) * 24 * 60 + time.hour() * 60 + time.minute());
 }
 
 QString MinuteText(Minute minute) {
-    const qint64 days = minute >= 0 ? minute / (24 * 60) : -((-minute + 24 * 60 - 1) / (24 * 60));
+    // Every QSO of a report shows one: written digit by digit.
+    const qint64 days =
+        minute >= 0 ? minute / (24 * 60) : -((-qint64(minute) + 24 * 60 - 1) / (24 * 60));
     const int inDay = int(minute - days * 24 * 60);
-    return u"%1 %2:%3"_s.arg(kEpoch.addDays(days).toString(Qt::ISODate))
-        .arg(inDay / 60, 2, 10, QLatin1Char('0'))
-        .arg(inDay % 60, 2, 10, QLatin1Char('0'));
+    int year = 0, month = 0, day = 0;
+    QDate::fromJulianDay(kEpochDay + days).getDate(&year, &month, &day);
+    if (year < 0 || year > 9999)
+        return QDate::fromJulianDay(kEpochDay + days).toString(Qt::ISODate);
+    char16_t text[16];
+    const auto digits = [&](int at, int value, int count) {
+        for (int i = count - 1; i >= 0; --i, value /= 10)
+            text[at + i] = char16_t(u'0' + value % 10);
+    };
+    digits(0, year, 4);
+    text[4] = u'-';
+    digits(5, month, 2);
+    text[7] = u'-';
+    digits(8, day, 2);
+    text[10] = u' ';
+    digits(11, inDay / 60, 2);
+    text[13] = u':';
+    digits(14, inDay % 60, 2);
+    return QString::fromUtf16(text, 16);
 }
 
 int ContestRules::bandOf(QStringView pband) const {

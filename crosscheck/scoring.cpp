@@ -49,8 +49,10 @@ void ScoreLogs(Contest& contest) {
                 return a->score.confirmedQsos > b->score.confirmedQsos;
             return a->call < b->call;
         });
-        for (size_t i = 0; i < logs.size(); ++i)
+        for (size_t i = 0; i < logs.size(); ++i) {
             logs[i]->score.rank = int(i) + 1;
+            logs[i]->score.ranked = int(logs.size());
+        }
     }
 }
 

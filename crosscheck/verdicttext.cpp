@@ -46,12 +46,11 @@ QString theirSlip(Verdict slip, const QString& them, const QsoCheck& ours, const
 
 QString VerdictText(const Contest& contest, const LogEntry& log, const QsoCheck& qso) {
     const ContestRules& rules = contest.rules;
-    const QString call = contest.calls.text(qso.call);
+    const QString& call = contest.calls.text(qso.call);
     const LogEntry* other = qso.otherLog >= 0 ? &contest.logs[size_t(qso.otherLog)] : nullptr;
     const QsoCheck* m = other && qso.otherQso >= 0 ? &other->qsos[size_t(qso.otherQso)] : nullptr;
-    const QString them = other ? other->call : call;
+    const QString& them = other ? other->call : call;
     const auto at = [&] { return m ? hhmm(m->time) : QString(); };
-    const QString window = u"within %1 minutes"_s.arg(rules.windowMinutes);
     switch (qso.verdict) {
     case Verdict::Invalid:
         return u"%1: %2"_s.arg(contest.code(qso.invalidCode), log.invalidTexts.value(qso.line));
@@ -72,7 +71,8 @@ QString VerdictText(const Contest& contest, const LogEntry& log, const QsoCheck&
             .arg(log.qsos[size_t(qso.extra)].line)
             .arg(qso.markedDuplicate ? u", and marked D"_s : u", not marked D"_s);
     case Verdict::NotInLog:
-        return other ? u"%1's log has no QSO with you %2"_s.arg(them, window)
+        return other ? u"%1's log has no QSO with you within %2 minutes"_s.arg(them).arg(
+                           rules.windowMinutes)
                      : u"%1 is the log's own call"_s.arg(call);
     case Verdict::BustedCall:
         if (qso.fault == Fault::Other)
@@ -117,6 +117,8 @@ QString VerdictText(const Contest& contest, const LogEntry& log, const QsoCheck&
     case Verdict::Confirmed:
         break;
     }
+    if (!qso.viaPortable && qso.otherSlip == Verdict::Confirmed)
+        return {}; // most QSOs
     QStringList notes;
     if (qso.viaPortable)
         notes << u"matched %1's log"_s.arg(them);
