@@ -130,8 +130,7 @@ Contest CrossCheck(std::vector<LogInput> inputs, ContestRules rules) {
         contest.bands.push_back({contest.rules.bands[i].band, contest.rules.bands[i].multiplier});
     for (const CategoryRule& category : contest.rules.categories)
         contest.categories.push_back(category.name);
-    for (LogInput& input : inputs)
-        AddLog(contest, std::move(input));
+    ReadLogs(contest, std::move(inputs));
     ChooseLogs(contest);
     MatchQsos(contest);
     ScoreLogs(contest);

@@ -7,8 +7,11 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QThread>
 #include <algorithm>
+#include <atomic>
 #include <map>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -135,36 +138,56 @@ struct Field {
     qsizetype line = 0;
 };
 
+// The header's fields that the rules judge, taken from the model.
+struct Header {
+    bool edi = false;
+    Field call, locator, band, section, date, name, email, address;
+    contestlog::Band modelBand = contestlog::Band::None;
+};
+
+// One log of a file, read but not yet in the contest's tables: its QSOs' calls and the codes
+// of its invalid lines as text, so that many files can be read at once.
+struct ParsedLog {
+    LogEntry log;
+    Header header;
+    std::vector<QString> calls; // of each QSO, in capitals
+    std::vector<QString> codes; // of each QSO's line; empty for a good one
+};
+
 Field field(const contestlog::ContestLog& model, QStringView key) {
     const contestlog::HeaderField* f = model.field(key);
     return f ? Field{f->value.trimmed(), f->line} : Field{};
 }
 
+QString bandName(contestlog::Band band) {
+    const QString name = contestlog::PBandName(band);
+    return name.isEmpty() ? contestlog::AdifBandName(band) : name;
+}
+
 // The header against the rules: what makes the log unusable, and what keeps it from the
 // results while it still confirms the others' QSOs.
-void checkHeader(Contest& contest, LogEntry& log, const contestlog::ContestLog& model) {
+void checkHeader(Contest& contest, LogEntry& log, const Header& header) {
     const ContestRules& rules = contest.rules;
-    const bool edi = model.format == contestlog::Format::Reg1test;
-    const Field pcall = edi ? field(model, u"PCall") : Field{log.call, 0};
-    const Field pwwlo = edi ? field(model, u"PWWLo") : Field{log.locator, 0};
-    const Field pband = edi ? field(model, u"PBand") : Field{log.bandText, 0};
     const auto notUsed = [&](qsizetype line, const QString& text) {
         log.status = LogStatus::NotUsed;
         log.problems.push_back({line, text});
     };
     static const QRegularExpression callShape(u"^\\s*(\\w+[0-9]+\\w+/?\\w*)\\s*$"_s);
-    if (pcall.value.isEmpty())
-        notUsed(pcall.line, edi ? u"no PCall: whose log is it?"_s : u"no station call"_s);
-    else if (!callShape.match(pcall.value).hasMatch())
-        notUsed(pcall.line, u"PCall %1 is no call"_s.arg(pcall.value));
+    if (header.call.value.isEmpty())
+        notUsed(header.call.line,
+                header.edi ? u"no PCall: whose log is it?"_s : u"no station call"_s);
+    else if (!callShape.match(header.call.value).hasMatch())
+        notUsed(header.call.line, u"PCall %1 is no call"_s.arg(header.call.value));
     if (!HasLocator(LocatorOf(log.locator)))
-        notUsed(pwwlo.line, pwwlo.value.isEmpty()
-                                ? u"no PWWLo: no points can be counted from it"_s
-                                : u"PWWLo %1 is not a six-character locator"_s.arg(pwwlo.value));
+        notUsed(header.locator.line,
+                header.locator.value.isEmpty()
+                    ? u"no PWWLo: no points can be counted from it"_s
+                    : u"PWWLo %1 is not a six-character locator"_s.arg(header.locator.value));
     if (log.band < 0) {
         QStringList regexps;
         for (const BandRule& band : rules.bands)
             regexps << band.regexp;
+        const Field& pband = header.band;
         notUsed(pband.line, pband.value.isEmpty() ? u"no PBand"_s
                             : rules.bands.empty()
                                 ? u"PBand %1 is no band"_s.arg(pband.value)
@@ -180,9 +203,9 @@ void checkHeader(Contest& contest, LogEntry& log, const contestlog::ContestLog& 
         log.problems.push_back({line, text});
     };
     if (!rules.acceptsCall(log.call))
-        notRanked(pcall.line, u"PCall %1 does not match the rules' callregexp %2"_s.arg(
-                                  log.call, rules.callRegexp));
-    const Field psect = field(model, u"PSect");
+        notRanked(header.call.line, u"PCall %1 does not match the rules' callregexp %2"_s.arg(
+                                        log.call, rules.callRegexp));
+    const Field& psect = header.section;
     log.section = psect.value;
     if (!rules.fromFile) {
         log.category = categoryIndex(contest, psect.value.toUpper());
@@ -195,8 +218,8 @@ void checkHeader(Contest& contest, LogEntry& log, const contestlog::ContestLog& 
                                             psect.value, contest.bands[size_t(log.band)].label));
         else if (rules.categories[size_t(log.category)].checkLogs)
             log.status = LogStatus::CheckLog;
-        if (edi) {
-            const Field tdate = field(model, u"TDate");
+        if (header.edi) {
+            const Field& tdate = header.date;
             const QStringList days = tdate.value.split(u';');
             const bool valid =
                 days.size() == 2 && std::all_of(days.begin(), days.end(), [](const QString& d) {
@@ -208,8 +231,8 @@ void checkHeader(Contest& contest, LogEntry& log, const contestlog::ContestLog& 
                 notRanked(tdate.line, u"TDate %1 is not within the contest's dates %2 to %3"_s.arg(
                                           tdate.value, rules.firstDay, rules.lastDay));
         }
-        const auto need = [&](bool needed, const char* key, auto fits, const char* what) {
-            const Field f = field(model, QString::fromLatin1(key));
+        const auto need = [&](bool needed, const Field& f, const char* key, auto fits,
+                              const char* what) {
             if (needed && !fits(f.value))
                 notRanked(f.line,
                           f.value.isEmpty()
@@ -218,11 +241,11 @@ void checkHeader(Contest& contest, LogEntry& log, const contestlog::ContestLog& 
                                     QLatin1StringView(key), f.value, QLatin1StringView(what)));
         };
         need(
-            rules.needName, "RName", [](const QString& v) { return v.size() >= 8; },
+            rules.needName, header.name, "RName", [](const QString& v) { return v.size() >= 8; },
             "a name of 8 characters or more");
-        need(rules.needEmail, "RHBBS", validEmail, "an e-mail address");
+        need(rules.needEmail, header.email, "RHBBS", validEmail, "an e-mail address");
         need(
-            rules.needAddress, "PAdr1",
+            rules.needAddress, header.address, "PAdr1",
             [](const QString& v) {
                 return v.size() >= 10 && (v.contains(u' ') || v.contains(u',') || v.contains(u'.'));
             },
@@ -232,17 +255,27 @@ void checkHeader(Contest& contest, LogEntry& log, const contestlog::ContestLog& 
         log.status = LogStatus::CheckLog;
 }
 
-// Each QSO in the compact form the cross-check works on, with the verdicts a line earns by
-// itself: invalid, outside the period, not a contest mode, a call the rules do not accept.
-void addQsos(Contest& contest, LogEntry& log, const contestlog::ContestLog& model,
-             const std::vector<const contestlog::Qso*>& qsos) {
-    const ContestRules& rules = contest.rules;
+std::vector<qint32> lineStartsOf(QByteArrayView bytes) {
+    std::vector<qint32> starts{0};
+    for (qsizetype at = bytes.indexOf('\n'); at >= 0 && at + 1 < bytes.size();
+         at = bytes.indexOf('\n', at + 1))
+        starts.push_back(qint32(at + 1));
+    return starts;
+}
+
+// Each QSO in the compact form the cross-check works on; a line that cannot be
+// cross-checked is invalid, with its code.
+void readQsos(ParsedLog& parsed, const contestlog::ContestLog& model,
+              const std::vector<const contestlog::Qso*>& qsos) {
+    LogEntry& log = parsed.log;
     const bool edi = model.format == contestlog::Format::Reg1test;
     log.qsos.reserve(qsos.size());
+    parsed.calls.reserve(qsos.size());
+    parsed.codes.resize(qsos.size());
     for (const contestlog::Qso* source : qsos) {
         QsoCheck& qso = log.qsos.emplace_back();
         qso.line = qint32(source->line);
-        qso.call = contest.calls.id(source->call.trimmed().toUpper());
+        parsed.calls.push_back(source->call.trimmed().toUpper());
         if (source->date.isValid() && source->time.isValid())
             qso.time = MinuteOf(source->date, source->time);
         qso.sentNumber = serialOf(source->sentNumber);
@@ -255,38 +288,40 @@ void addQsos(Contest& contest, LogEntry& log, const contestlog::ContestLog& mode
             source->points ? qint32(std::min<qint64>(*source->points, 1 << 30)) : -1;
         qso.mode = quint8(contestlog::ModeCode(source->mode));
         qso.markedDuplicate = source->duplicate;
-
         const LineFault fault = edi ? checkRecordLine(*source) : checkRecord(model, *source);
         if (!fault.code.isEmpty()) {
-            qso.invalidCode = codeIndex(contest, fault.code);
             qso.verdict = Verdict::Invalid;
             qso.fault = fault.code == u"error-record"_s ? Fault::None : Fault::Own;
+            parsed.codes[log.qsos.size() - 1] = fault.code;
             log.invalidTexts.insert(qso.line, fault.text);
-            continue;
         }
-        // QSOs the rules do not count are no one's error.
-        qso.period = rules.periodOf(log.band, qso.time);
-        if (qso.period < 0)
-            qso.verdict = Verdict::Period;
-        else if (!rules.acceptsMode(qso.mode))
-            qso.verdict = Verdict::Mode;
-        else if (!rules.acceptsCall(contest.calls.text(qso.call)))
-            qso.verdict = Verdict::CallRule;
     }
 }
 
-std::vector<qint32> lineStartsOf(QByteArrayView bytes) {
-    std::vector<qint32> starts{0};
-    for (qsizetype at = bytes.indexOf('\n'); at >= 0 && at + 1 < bytes.size();
-         at = bytes.indexOf('\n', at + 1))
-        starts.push_back(qint32(at + 1));
-    return starts;
+Header headerOf(const contestlog::ContestLog& model, const LogEntry& log) {
+    Header header;
+    header.edi = model.format == contestlog::Format::Reg1test;
+    if (header.edi) {
+        header.call = field(model, u"PCall");
+        header.locator = field(model, u"PWWLo");
+        header.band = field(model, u"PBand");
+        header.date = field(model, u"TDate");
+        header.modelBand = contestlog::BandFromPBand(header.band.value);
+    } else {
+        header.call = {log.call, 0};
+        header.locator = {log.locator, 0};
+        header.band = {log.bandText, 0};
+    }
+    header.section = field(model, u"PSect");
+    header.name = field(model, u"RName");
+    header.email = field(model, u"RHBBS");
+    header.address = field(model, u"PAdr1");
+    return header;
 }
 
-} // namespace
-
-void AddLog(Contest& contest, LogInput input) {
-    LogEntry log;
+std::vector<ParsedLog> parseFile(LogInput input) {
+    std::vector<ParsedLog> parsed(1);
+    LogEntry& log = parsed.front().log;
     log.path = std::move(input.path);
     log.bytes = std::move(input.bytes);
     log.checkLog = input.checkLog;
@@ -295,8 +330,7 @@ void AddLog(Contest& contest, LogInput input) {
     if (!input.readError.isEmpty()) {
         log.status = LogStatus::NotUsed;
         log.problems.push_back({0, input.readError});
-        contest.logs.push_back(std::move(log));
-        return;
+        return parsed;
     }
     const contestlog::ContestLog model =
         contestlog::ReadContestLog(log.bytes, QFileInfo(log.path).fileName());
@@ -308,35 +342,24 @@ void AddLog(Contest& contest, LogInput input) {
                 log.problems.push_back({finding.line, finding.text});
         if (log.problems.empty())
             log.problems.push_back({0, u"not a contest log"_s});
-        contest.logs.push_back(std::move(log));
-        return;
+        return parsed;
     }
-    const ContestRules& rules = contest.rules;
     if (model.format == contestlog::Format::Reg1test) {
         log.call = model.value(u"PCall").trimmed().toUpper();
         log.locator = model.value(u"PWWLo").trimmed().toUpper();
         log.bandText = model.value(u"PBand").trimmed();
-        if (rules.fromFile)
-            log.band = rules.bandOf(log.bandText);
-        else if (const auto band = contestlog::BandFromPBand(log.bandText);
-                 band != contestlog::Band::None)
-            log.band = bandIndex(contest, contestlog::PBandName(band).isEmpty()
-                                              ? contestlog::AdifBandName(band)
-                                              : contestlog::PBandName(band));
+        parsed.front().header = headerOf(model, log);
         if (model.edi.recordsLine == 0) {
             log.status = LogStatus::NotUsed;
             log.problems.push_back({qsizetype(log.lineStarts.size()),
                                     u"no [QSORecords;N] section: the log holds no QSOs"_s});
+            return parsed;
         }
-        checkHeader(contest, log, model);
-        log.callId = contest.calls.id(log.call);
         std::vector<const contestlog::Qso*> qsos;
         for (const contestlog::Qso& qso : model.qsos)
             qsos.push_back(&qso);
-        if (log.inPlay())
-            addQsos(contest, log, model, qsos);
-        contest.logs.push_back(std::move(log));
-        return;
+        readQsos(parsed.front(), model, qsos);
+        return parsed;
     }
     // The other formats hold any bands: one log a band, as a REG1TEST log would be.
     std::map<contestlog::Band, std::vector<const contestlog::Qso*>> byBand;
@@ -345,31 +368,88 @@ void AddLog(Contest& contest, LogInput input) {
     if (byBand.empty()) {
         log.status = LogStatus::NotUsed;
         log.problems.push_back({0, u"the log holds no QSOs"_s});
+        return parsed;
+    }
+    const LogEntry file = std::move(log);
+    parsed.clear();
+    for (const auto& [band, qsos] : byBand) {
+        ParsedLog& part = parsed.emplace_back(ParsedLog{file, {}, {}, {}});
+        part.log.call = model.stationCall(*qsos.front()).trimmed().toUpper();
+        part.log.locator = model.stationLocator(*qsos.front()).trimmed().toUpper();
+        part.log.bandText = bandName(band);
+        part.header = headerOf(model, part.log);
+        part.header.modelBand = band;
+        readQsos(part, model, qsos);
+    }
+    return parsed;
+}
+
+void adoptLog(Contest& contest, ParsedLog parsed) {
+    const ContestRules& rules = contest.rules;
+    LogEntry& log = parsed.log;
+    if (log.status == LogStatus::NotUsed) { // unreadable, or no QSO section
+        log.callId = contest.calls.id(log.call);
         contest.logs.push_back(std::move(log));
         return;
     }
-    for (const auto& [band, qsos] : byBand) {
-        LogEntry part = log;
-        part.call = model.stationCall(*qsos.front()).trimmed().toUpper();
-        part.locator = model.stationLocator(*qsos.front()).trimmed().toUpper();
-        part.bandText = contestlog::PBandName(band).isEmpty() ? contestlog::AdifBandName(band)
-                                                              : contestlog::PBandName(band);
-        if (band != contestlog::Band::None) {
-            if (!rules.fromFile) {
-                part.band = bandIndex(contest, part.bandText);
-            } else {
-                // The rules' regexps are written for PBand: try each name of the band.
-                for (const QString& name : {part.bandText, contestlog::AdifBandName(band)})
-                    if (part.band < 0)
-                        part.band = rules.bandOf(name);
-            }
-        }
-        checkHeader(contest, part, model);
-        part.callId = contest.calls.id(part.call);
-        if (part.inPlay())
-            addQsos(contest, part, model, qsos);
-        contest.logs.push_back(std::move(part));
+    const contestlog::Band band = parsed.header.modelBand;
+    if (!rules.fromFile) {
+        if (band != contestlog::Band::None)
+            log.band = bandIndex(contest, bandName(band));
+    } else {
+        // The rules' regexps are written for PBand; another format's band goes by its names.
+        log.band = rules.bandOf(log.bandText);
+        if (log.band < 0 && !parsed.header.edi && band != contestlog::Band::None)
+            log.band = rules.bandOf(contestlog::AdifBandName(band));
     }
+    checkHeader(contest, log, parsed.header);
+    log.callId = contest.calls.id(log.call);
+    if (!log.inPlay()) {
+        log.qsos.clear(); // it takes no part: nothing to judge
+        contest.logs.push_back(std::move(log));
+        return;
+    }
+    // The verdicts a line earns by itself; QSOs the rules do not count are no one's error.
+    for (size_t q = 0; q < log.qsos.size(); ++q) {
+        QsoCheck& qso = log.qsos[q];
+        qso.call = contest.calls.id(parsed.calls[q]);
+        if (qso.verdict == Verdict::Invalid) {
+            qso.invalidCode = codeIndex(contest, parsed.codes[q]);
+            continue;
+        }
+        qso.period = rules.periodOf(log.band, qso.time);
+        if (qso.period < 0)
+            qso.verdict = Verdict::Period;
+        else if (!rules.acceptsMode(qso.mode))
+            qso.verdict = Verdict::Mode;
+        else if (!rules.acceptsCall(parsed.calls[q]))
+            qso.verdict = Verdict::CallRule;
+    }
+    contest.logs.push_back(std::move(log));
+}
+
+} // namespace
+
+void ReadLogs(Contest& contest, std::vector<LogInput> inputs) {
+    // The model of each log is the costly part: read on every core, put in order on one.
+    std::vector<std::vector<ParsedLog>> parsed(inputs.size());
+    std::atomic<size_t> next = 0;
+    const auto work = [&] {
+        for (size_t i = next++; i < inputs.size(); i = next++)
+            parsed[i] = parseFile(std::move(inputs[i]));
+    };
+    std::vector<std::unique_ptr<QThread>> helpers;
+    const int cores = std::clamp(QThread::idealThreadCount(), 1, 8);
+    for (int i = 1; i < cores && size_t(i) < inputs.size(); ++i) {
+        helpers.emplace_back(QThread::create(work));
+        helpers.back()->start();
+    }
+    work();
+    for (const auto& helper : helpers)
+        helper->wait();
+    for (std::vector<ParsedLog>& file : parsed)
+        for (ParsedLog& log : file)
+            adoptLog(contest, std::move(log));
 }
 
 void ChooseLogs(Contest& contest) {

@@ -67,6 +67,9 @@ private:
     const ContestRules& rules_;
     qint64 window_;
     QHash<quint64, qint32> stations_, aliases_;
+    // Each log's call with or without /P, and whether that names the same station.
+    std::vector<quint32> toggled_;
+    std::vector<bool> toggledIsAlias_;
     std::vector<std::vector<CallLine>> byCall_;
     std::vector<std::vector<TimeLine>> byTime_;
     QHash<QString, std::vector<qint32>> deletions_;       // band + call with a letter left out
@@ -75,6 +78,7 @@ private:
 
 Matcher::Matcher(Contest& contest)
     : contest_(contest), rules_(contest.rules), window_(contest.rules.windowMinutes),
+      toggled_(contest.logs.size()), toggledIsAlias_(contest.logs.size()),
       byCall_(contest.logs.size()), byTime_(contest.logs.size()) {
     std::vector<LogEntry>& logs = contest_.logs;
     for (size_t i = 0; i < logs.size(); ++i)
@@ -84,8 +88,9 @@ Matcher::Matcher(Contest& contest)
     for (size_t i = 0; i < logs.size(); ++i) {
         if (!logs[i].inPlay())
             continue;
-        const quint32 other = contest_.calls.id(TogglePortable(logs[i].call));
-        if (!stations_.contains(key(logs[i].band, other)))
+        const quint32 other = toggled_[i] = contest_.calls.id(TogglePortable(logs[i].call));
+        toggledIsAlias_[i] = !stations_.contains(key(logs[i].band, other));
+        if (toggledIsAlias_[i])
             aliases_.insert(key(logs[i].band, other), qint32(i));
         const QString band = QString::number(logs[i].band) + u'|';
         deletions_[band + logs[i].call].push_back(qint32(i));
@@ -121,13 +126,12 @@ quint32 Matcher::canonical(int band, quint32 call) const {
 }
 
 qint32 Matcher::nearestLine(qint32 log, qint32 station, Minute time) const {
-    const LogEntry& s = contest_.logs[size_t(station)];
     const std::vector<CallLine>& lines = byCall_[size_t(log)];
     qint32 best = -1;
     qint64 bestGap = 0;
-    const quint32 toggled = contest_.calls.find(TogglePortable(s.call));
-    for (const quint32 call : {s.callId, toggled}) {
-        if (call == 0 || (call == toggled && resolve(s.band, call).log != station))
+    const quint32 toggled = toggledIsAlias_[size_t(station)] ? toggled_[size_t(station)] : 0;
+    for (const quint32 call : {contest_.logs[size_t(station)].callId, toggled}) {
+        if (call == 0)
             continue;
         auto it = std::lower_bound(lines.begin(), lines.end(), CallLine{call, time, 0});
         for (auto at : {it, it == lines.begin() ? lines.end() : std::prev(it)}) {
@@ -209,7 +213,7 @@ qint32 Matcher::bustedByOther(qint32 ours, qint32 theirs, Minute time) const {
         const QsoCheck& line = them.qsos[size_t(it->qso)];
         const QString& call = contest_.calls.text(line.call);
         if (line.call == us.callId ||
-            !(OneEditApart(call, us.call) || call == TogglePortable(us.call)))
+            !(line.call == toggled_[size_t(ours)] || OneEditApart(call, us.call)))
             continue;
         const Found named = resolve(them.band, line.call);
         if (named.log == ours)

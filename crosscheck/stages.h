@@ -5,9 +5,10 @@
 
 namespace crosscheck {
 
-// Reads one file into the contest: one log (another format than REG1TEST: one a band), its
-// header checked against the rules, each QSO's line checked and its time placed in a period.
-void AddLog(Contest& contest, LogInput input);
+// Reads every file, on every core: one log a file (another format than REG1TEST: one a band),
+// its header checked against the rules, each QSO's line checked and its time placed in a
+// period.
+void ReadLogs(Contest& contest, std::vector<LogInput> inputs);
 
 // Of several logs of one station and band, the one with most valid QSOs takes part.
 void ChooseLogs(Contest& contest);
