@@ -91,47 +91,40 @@ void cellInto(QString& out, QStringView text, bool number = false) {
     out += u"</td>"_s;
 }
 
-// The QSOs of one UBN list with both lines, or every QSO (`group` None) without them.
+// The QSOs of one list, each with its reason and both lines.
+template <typename Listed>
 QString qsoRows(const Contest& contest, const LogEntry& log, const std::vector<QString>& names,
-                UbnGroup group) {
+                Listed listed) {
     QString rows;
     for (const QsoCheck& qso : log.qsos) {
-        const UbnGroup lost = UbnGroupOf(qso);
-        if (group != UbnGroup::None && lost != group)
+        if (!listed(qso))
             continue;
-        rows += qso.counts
-                    ? (qso.otherSlip != Verdict::Confirmed ? u"<tr class=\"kept\">"_s : u"<tr>"_s)
-                : lost != UbnGroup::None ? u"<tr class=\"lost\">"_s
-                                         : u"<tr>"_s;
+        rows += qso.counts ? u"<tr class=\"kept\">"_s : u"<tr class=\"lost\">"_s;
         cellInto(rows, QString::number(qso.line), true);
         cellInto(rows, qso.time == kNoTime ? QString() : MinuteText(qso.time));
         cellInto(rows, contest.calls.text(qso.call));
         cellInto(rows, VerdictName(qso.verdict));
         cellInto(rows, QString::number(qso.points), true);
         cellInto(rows, VerdictText(contest, log, qso));
-        if (group != UbnGroup::None) {
-            rows += u"<td><code>"_s;
-            escape(rows, log.lineText(qso.line));
+        rows += u"<td><code>"_s;
+        escape(rows, log.lineText(qso.line));
+        rows += u"</code>"_s;
+        if (qso.otherLog >= 0 && qso.otherQso >= 0) {
+            const LogEntry& other = contest.logs[size_t(qso.otherLog)];
+            const qint32 line = other.qsos[size_t(qso.otherQso)].line;
+            rows +=
+                u"<br>"_s + link(names, qso.otherLog, other.call) + u" line %1: <code>"_s.arg(line);
+            escape(rows, other.lineText(line));
             rows += u"</code>"_s;
-            if (qso.otherLog >= 0 && qso.otherQso >= 0) {
-                const LogEntry& other = contest.logs[size_t(qso.otherLog)];
-                const qint32 line = other.qsos[size_t(qso.otherQso)].line;
-                rows += u"<br>"_s + link(names, qso.otherLog, other.call) +
-                        u" line %1: <code>"_s.arg(line);
-                escape(rows, other.lineText(line));
-                rows += u"</code>"_s;
-            }
-            rows += u"</td>"_s;
         }
-        rows += u"</tr>\n"_s;
+        rows += u"</td></tr>\n"_s;
     }
     return rows;
 }
 
-QString qsoHeader(bool lines) {
+QString qsoHeader() {
     return u"<tr><th>line</th><th>time (UTC)</th><th>call</th><th>verdict</th><th>points</th>"
-           u"<th>why</th>"_s +
-           (lines ? u"<th>the lines: yours, then theirs</th>"_s : QString()) + u"</tr>\n"_s;
+           u"<th>why</th><th>the lines: yours, then theirs</th></tr>\n"_s;
 }
 
 } // namespace
@@ -234,14 +227,16 @@ QByteArray LogHtml(const Contest& contest, const LogEntry& log, const std::vecto
         {UbnGroup::Other, u"Other QSOs lost"},
         {UbnGroup::Rules, u"Not counted by the rules"},
     };
-    for (const auto& g : groups) {
-        const QString rows = qsoRows(contest, log, names, g.group);
+    const auto table = [&](const QString& title, const QString& rows) {
         if (!rows.isEmpty())
-            body += u"<h2>%1</h2>\n<table class=\"lost\">\n"_s.arg(QString::fromUtf16(g.title)) +
-                    qsoHeader(true) + rows + u"</table>\n"_s;
-    }
-    body += u"<h2>Every QSO</h2>\n<table class=\"qsos\">\n"_s + qsoHeader(false) +
-            qsoRows(contest, log, names, UbnGroup::None) + u"</table>\n"_s;
+            body += u"<h2>%1</h2>\n<table class=\"qsos\">\n"_s.arg(title) + qsoHeader() + rows +
+                    u"</table>\n"_s;
+    };
+    for (const auto& g : groups)
+        table(QString::fromUtf16(g.title), qsoRows(contest, log, names, [&](const QsoCheck& q) {
+                  return UbnGroupOf(q) == g.group;
+              }));
+    table(u"Kept, with a remark"_s, qsoRows(contest, log, names, KeptWithRemark));
     return page(title, body).toUtf8();
 }
 

@@ -90,4 +90,9 @@ UbnGroup UbnGroupOf(const QsoCheck& qso) {
     }
 }
 
+bool KeptWithRemark(const QsoCheck& qso) {
+    return qso.counts && (qso.otherSlip != Verdict::Confirmed || qso.viaPortable ||
+                          qso.verdict == Verdict::Unique);
+}
+
 } // namespace crosscheck

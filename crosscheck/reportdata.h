@@ -32,5 +32,8 @@ QString OtherLineText(const Contest& contest, const QsoCheck& qso);
 // duplicates and ERROR records are none of them.
 enum class UbnGroup { None, Unique, Busted, NotInLog, Other, Rules };
 UbnGroup UbnGroupOf(const QsoCheck& qso);
+// A QSO that counts with something to say: the other side's slip, a call matched with or
+// without /P, a unique one.
+bool KeptWithRemark(const QsoCheck& qso);
 
 } // namespace crosscheck

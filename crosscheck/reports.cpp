@@ -228,8 +228,10 @@ void jsonQso(JsonWriter& j, const Contest& contest, const LogEntry& log, const Q
     }
     if (qso.otherLog >= 0) {
         const LogEntry& other = contest.logs[size_t(qso.otherLog)];
-        j.key("matched");
-        j.string(other.call);
+        if (other.callId != qso.call) { // matched under another call
+            j.key("matched");
+            j.string(other.call);
+        }
         if (qso.viaPortable) {
             j.key("viaPortable");
             j.boolean(true);
@@ -466,7 +468,7 @@ QString UbnReport(const Contest& contest, const LogEntry& log) {
     QString kept;
     qsizetype keptCount = 0;
     for (const QsoCheck& qso : log.qsos)
-        if (qso.counts && (qso.otherSlip != Verdict::Confirmed || qso.verdict == Verdict::Unique)) {
+        if (KeptWithRemark(qso)) {
             describe(kept, contest, log, qso);
             ++keptCount;
         }
