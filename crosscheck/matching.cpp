@@ -32,6 +32,23 @@ struct CallLine {
     }
 };
 
+// Of the lines offered, the one nearest to a moment.
+struct Nearest {
+    Minute time;
+    qint32 log = -1;
+    qint32 line = -1;
+    qint64 gap = 0;
+
+    void offer(qint32 inLog, qint32 at, Minute when) {
+        const qint64 apart = std::abs(qint64(when) - time);
+        if (line < 0 || apart < gap) {
+            log = inLog;
+            line = at;
+            gap = apart;
+        }
+    }
+};
+
 struct TimeLine {
     Minute time;
     qint32 qso;
@@ -127,24 +144,17 @@ quint32 Matcher::canonical(int band, quint32 call) const {
 
 qint32 Matcher::nearestLine(qint32 log, qint32 station, Minute time) const {
     const std::vector<CallLine>& lines = byCall_[size_t(log)];
-    qint32 best = -1;
-    qint64 bestGap = 0;
+    Nearest nearest{time};
     const quint32 toggled = toggledIsAlias_[size_t(station)] ? toggled_[size_t(station)] : 0;
     for (const quint32 call : {contest_.logs[size_t(station)].callId, toggled}) {
         if (call == 0)
             continue;
         auto it = std::lower_bound(lines.begin(), lines.end(), CallLine{call, time, 0});
-        for (auto at : {it, it == lines.begin() ? lines.end() : std::prev(it)}) {
-            if (at == lines.end() || at->call != call)
-                continue;
-            const qint64 gap = std::abs(qint64(at->time) - time);
-            if (best < 0 || gap < bestGap) {
-                best = at->qso;
-                bestGap = gap;
-            }
-        }
+        for (auto at : {it, it == lines.begin() ? lines.end() : std::prev(it)})
+            if (at != lines.end() && at->call == call)
+                nearest.offer(log, at->qso, at->time);
     }
-    return best;
+    return nearest.line;
 }
 
 std::vector<qint32> Matcher::nearCalls(int band, const QString& call) const {
@@ -207,8 +217,7 @@ qint32 Matcher::bustedByOther(qint32 ours, qint32 theirs, Minute time) const {
     const LogEntry& them = contest_.logs[size_t(theirs)];
     const std::vector<TimeLine>& lines = byTime_[size_t(theirs)];
     auto it = std::lower_bound(lines.begin(), lines.end(), TimeLine{Minute(time - window_), 0});
-    qint32 best = -1;
-    qint64 bestGap = 0;
+    Nearest nearest{time};
     for (; it != lines.end() && it->time <= time + window_; ++it) {
         const QsoCheck& line = them.qsos[size_t(it->qso)];
         const QString& call = contest_.calls.text(line.call);
@@ -225,34 +234,25 @@ qint32 Matcher::bustedByOther(qint32 ours, qint32 theirs, Minute time) const {
                 within(contest_.logs[size_t(named.log)].qsos[size_t(back)].time, it->time))
                 continue;
         }
-        const qint64 gap = std::abs(qint64(it->time) - time);
-        if (best < 0 || gap < bestGap) {
-            best = it->qso;
-            bestGap = gap;
-        }
+        nearest.offer(theirs, it->qso, it->time);
     }
-    return best;
+    return nearest.line;
 }
 
 std::pair<qint32, qint32> Matcher::bustedByUs(qint32 ours, const QsoCheck& qso,
                                               qint32 logged) const {
     const LogEntry& us = contest_.logs[size_t(ours)];
-    std::pair<qint32, qint32> best{-1, -1};
-    qint64 bestGap = 0;
+    Nearest nearest{qso.time};
     for (const qint32 other : nearCalls(us.band, contest_.calls.text(qso.call))) {
         if (other == ours || other == logged)
             continue;
         const qint32 line = nearestLine(other, ours, qso.time);
-        if (line < 0)
-            continue;
-        const qint64 gap =
-            std::abs(qint64(contest_.logs[size_t(other)].qsos[size_t(line)].time) - qso.time);
-        if (gap <= window_ && (best.first < 0 || gap < bestGap)) {
-            best = {other, line};
-            bestGap = gap;
-        }
+        const Minute when =
+            line < 0 ? kNoTime : contest_.logs[size_t(other)].qsos[size_t(line)].time;
+        if (line >= 0 && within(when, qso.time))
+            nearest.offer(other, line, when);
     }
-    return best;
+    return {nearest.log, nearest.line};
 }
 
 void Matcher::score(const LogEntry& log, QsoCheck& qso) const {

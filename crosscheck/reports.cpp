@@ -147,6 +147,23 @@ public:
         separate();
         out += b ? "true" : "false";
     }
+    // A member: its key, then its value.
+    void string(const char* name, const QString& text) {
+        key(name);
+        string(text);
+    }
+    void ascii(const char* name, const QString& text) {
+        key(name);
+        ascii(text);
+    }
+    void number(const char* name, qint64 n) {
+        key(name);
+        number(n);
+    }
+    void boolean(const char* name, bool b) {
+        key(name);
+        boolean(b);
+    }
     void null() {
         separate();
         out += "null";
@@ -176,78 +193,69 @@ private:
     bool keyed_ = false;
 };
 
+// The number of QSOs of each verdict, by code.
+void jsonVerdicts(JsonWriter& j, const std::array<qint64, kVerdictCount>& counts) {
+    j.key("verdicts");
+    j.open('{', false);
+    for (int v = 0; v < kVerdictCount; ++v)
+        j.number(VerdictCode(Verdict(v)).toLatin1().constData(), counts[size_t(v)]);
+    j.close('}');
+}
+
 void jsonQso(JsonWriter& j, const Contest& contest, const LogEntry& log, const QsoCheck& qso) {
     j.open('{', false);
-    j.key("line");
-    j.number(qso.line);
+    j.number("line", qso.line);
     j.key("time");
     if (qso.time == kNoTime)
         j.null();
     else
         j.string(MinuteText(qso.time));
-    j.key("call");
-    j.string(contest.calls.text(qso.call));
-    j.key("verdict");
-    j.ascii(VerdictCode(qso.verdict));
+    j.string("call", contest.calls.text(qso.call));
+    j.ascii("verdict", VerdictCode(qso.verdict));
     if (qso.fault != Fault::None) {
-        j.key("fault");
-        j.ascii(qso.fault == Fault::Own ? u"own"_s : u"other"_s);
+        j.ascii("fault", qso.fault == Fault::Own ? u"own"_s : u"other"_s);
     }
-    j.key("counts");
-    j.boolean(qso.counts);
-    j.key("points");
-    j.number(qso.points);
+    j.boolean("counts", qso.counts);
+    j.number("points", qso.points);
     if (qso.penalty > 0) {
-        j.key("penalty");
-        j.number(qso.penalty);
+        j.number("penalty", qso.penalty);
     }
     if (qso.km >= 0) {
-        j.key("km");
-        j.number(qso.km);
+        j.number("km", qso.km);
     }
     if (qso.verdict == Verdict::Invalid) {
-        j.key("code");
-        j.string(contest.code(qso.invalidCode));
+        j.string("code", contest.code(qso.invalidCode));
     }
     if (qso.verdict == Verdict::TimeOff) {
-        j.key("offsetMinutes");
-        j.number(qso.extra);
+        j.number("offsetMinutes", qso.extra);
     }
     if (qso.verdict == Verdict::Unique || qso.verdict == Verdict::Unconfirmed ||
         qso.verdict == Verdict::Witnessed) {
-        j.key("witnesses");
-        j.number(qso.extra);
+        j.number("witnesses", qso.extra);
     }
     if (qso.otherSlip != Verdict::Confirmed) {
-        j.key("otherSlip");
-        j.string(VerdictCode(qso.otherSlip));
+        j.string("otherSlip", VerdictCode(qso.otherSlip));
     }
     if (const QString text = VerdictText(contest, log, qso); !text.isEmpty()) {
-        j.key("text");
-        j.string(text);
+        j.string("text", text);
     }
     if (qso.otherLog >= 0) {
         const LogEntry& other = contest.logs[size_t(qso.otherLog)];
         if (other.callId != qso.call) { // matched under another call
-            j.key("matched");
-            j.string(other.call);
+            j.string("matched", other.call);
         }
         if (qso.viaPortable) {
-            j.key("viaPortable");
-            j.boolean(true);
+            j.boolean("viaPortable", true);
         }
         if (qso.otherQso >= 0) {
             // The other log by its index in `logs`; the line's text where the QSO was lost.
             const QsoCheck& line = other.qsos[size_t(qso.otherQso)];
             j.key("other");
             j.open('{', false);
-            j.key("log");
-            j.number(qso.otherLog);
-            j.key("line");
-            j.number(line.line);
+            j.number("log", qso.otherLog);
+            j.number("line", line.line);
             if (!qso.counts) {
-                j.key("text");
-                j.string(other.lineText(line.line));
+                j.string("text", other.lineText(line.line));
             }
             j.close('}');
         }
@@ -259,30 +267,21 @@ void jsonLog(JsonWriter& j, const Contest& contest, qint32 index) {
     const LogEntry& log = contest.logs[size_t(index)];
     const Score& s = log.score;
     j.open('{', true);
-    j.key("index");
-    j.number(index);
-    const auto text = [&](const char* key, const QString& value) {
-        j.key(key);
-        j.string(value);
-    };
-    const auto number = [&](const char* key, qint64 value) {
-        j.key(key);
-        j.number(value);
-    };
-    text("file", fileName(log));
-    text("format", contestlog::FormatName(log.format));
-    text("call", log.call);
-    text("locator", log.locator);
-    text("band", BandLabel(contest, log));
-    text("category", CategoryLabel(contest, log));
-    text("section", log.section);
-    text("status", LogStatusCode(log.status));
+    j.number("index", index);
+    j.string("file", fileName(log));
+    j.string("format", contestlog::FormatName(log.format));
+    j.string("call", log.call);
+    j.string("locator", log.locator);
+    j.string("band", BandLabel(contest, log));
+    j.string("category", CategoryLabel(contest, log));
+    j.string("section", log.section);
+    j.string("status", LogStatusCode(log.status));
     j.key("problems");
     j.open('[', false);
     for (const Problem& p : log.problems) {
         j.open('{', false);
-        number("line", p.line);
-        text("text", p.text);
+        j.number("line", p.line);
+        j.string("text", p.text);
         j.close('}');
     }
     j.close(']');
@@ -291,40 +290,34 @@ void jsonLog(JsonWriter& j, const Contest& contest, qint32 index) {
         j.string(fileName(contest.logs[size_t(log.chosenInstead)]));
     else
         j.null();
-    number("rank", s.rank);
+    j.number("rank", s.rank);
     j.key("claimed");
     j.open('{', false);
-    number("qsos", s.claimedQsos);
-    number("points", s.claimedPoints);
+    j.number("qsos", s.claimedQsos);
+    j.number("points", s.claimedPoints);
     j.close('}');
     j.key("confirmed");
     j.open('{', false);
-    number("qsos", s.confirmedQsos);
-    number("points", s.points);
+    j.number("qsos", s.confirmedQsos);
+    j.number("points", s.points);
     j.close('}');
-    number("penalties", s.penalties);
+    j.number("penalties", s.penalties);
     j.key("odx");
     if (s.odxQso >= 0) {
         const QsoCheck& odx = log.qsos[size_t(s.odxQso)];
         j.open('{', false);
-        text("call", contest.calls.text(odx.call));
-        text("locator", LocatorText(odx.locator));
-        number("km", odx.km);
+        j.string("call", contest.calls.text(odx.call));
+        j.string("locator", LocatorText(odx.locator));
+        j.number("km", odx.km);
         j.close('}');
     } else {
         j.null();
     }
-    number("squares", s.squares);
-    number("lostOwn", s.lostOwn);
+    j.number("squares", s.squares);
+    j.number("lostOwn", s.lostOwn);
     j.key("errorRate");
     j.real(s.errorRate);
-    j.key("verdicts");
-    j.open('{', false);
-    for (int v = 0; v < kVerdictCount; ++v) {
-        j.key(VerdictCode(Verdict(v)).toLatin1().constData());
-        j.number(s.verdicts[size_t(v)]);
-    }
-    j.close('}');
+    jsonVerdicts(j, s.verdicts);
     j.key("qsos");
     j.open('[', true);
     for (const QsoCheck& qso : log.qsos)
@@ -553,30 +546,20 @@ QByteArray ResultsJson(const Contest& contest, const std::vector<qint32>& only) 
     j.open('{', true);
     j.key("contest");
     j.open('{', true);
-    j.key("name");
-    j.string(rules.name);
-    j.key("rulesFile");
-    j.boolean(rules.fromFile);
-    j.key("windowMinutes");
-    j.number(rules.windowMinutes);
-    j.key("compareRst");
-    j.boolean(rules.compareRst);
-    j.key("errorCosts");
-    j.string(rules.errorCost == ErrorCost::BothSides ? u"both"_s : u"own"_s);
-    j.key("nonEntrants");
-    j.boolean(rules.nonEntrantsCount);
-    j.key("witnesses");
-    j.number(rules.witnesses);
-    j.key("bustedCallPenalty");
-    j.number(rules.bustedCallPenalty);
+    j.string("name", rules.name);
+    j.boolean("rulesFile", rules.fromFile);
+    j.number("windowMinutes", rules.windowMinutes);
+    j.boolean("compareRst", rules.compareRst);
+    j.string("errorCosts", rules.errorCost == ErrorCost::BothSides ? u"both"_s : u"own"_s);
+    j.boolean("nonEntrants", rules.nonEntrantsCount);
+    j.number("witnesses", rules.witnesses);
+    j.number("bustedCallPenalty", rules.bustedCallPenalty);
     j.key("bands");
     j.open('[', false);
     for (const BandInfo& band : contest.bands) {
         j.open('{', false);
-        j.key("band");
-        j.string(band.label);
-        j.key("multiplier");
-        j.number(band.multiplier);
+        j.string("band", band.label);
+        j.number("multiplier", band.multiplier);
         j.close('}');
     }
     j.close(']');
@@ -590,21 +573,13 @@ QByteArray ResultsJson(const Contest& contest, const std::vector<qint32>& only) 
     for (const qint32 i : logs)
         for (int v = 0; v < kVerdictCount; ++v)
             totals[size_t(v)] += contest.logs[size_t(i)].score.verdicts[size_t(v)];
-    j.key("verdicts");
-    j.open('{', false);
-    for (int v = 0; v < kVerdictCount; ++v) {
-        j.key(VerdictCode(Verdict(v)).toLatin1().constData());
-        j.number(totals[size_t(v)]);
-    }
-    j.close('}');
+    jsonVerdicts(j, totals);
     j.key("results");
     j.open('[', true);
     for (const ResultsTable& table : ResultsTables(contest)) {
         j.open('{', false);
-        j.key("band");
-        j.string(contest.bands[size_t(table.band)].label);
-        j.key("category");
-        j.string(contest.categories[size_t(table.category)]);
+        j.string("band", contest.bands[size_t(table.band)].label);
+        j.string("category", contest.categories[size_t(table.category)]);
         j.key("calls");
         j.open('[', false);
         for (const qint32 i : table.logs)
