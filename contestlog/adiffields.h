@@ -1,0 +1,61 @@
+// The ADIF fields that make a QSO of the model, shared by the .adi and the .adx reader.
+#pragma once
+
+#include "contestlog.h"
+#include "findinglist.h"
+
+#include <QByteArrayView>
+#include <QStringView>
+#include <array>
+
+namespace contestlog {
+
+enum class AdifField {
+    Call,
+    QsoDate,
+    TimeOn,
+    Mode,
+    Submode,
+    RstSent,
+    RstRcvd,
+    Stx,
+    Srx,
+    StxString,
+    SrxString,
+    Gridsquare,
+    GridsquareExt,
+    VuccGrids,
+    MyGridsquare,
+    MyGridsquareExt,
+    StationCallsign,
+    Operator,
+    Band,
+    Freq,
+    Count, // not a field: the number of them
+    Other = Count,
+};
+
+// The field a name stands for, in any case; Other for the hundreds the model does not hold.
+AdifField AdifFieldOf(QByteArrayView name);
+AdifField AdifFieldOf(QStringView name);
+
+// One record's fields as they are collected, before they become a QSO.
+struct AdifRecord {
+    std::array<QString, size_t(AdifField::Count)> values;
+    std::array<bool, size_t(AdifField::Count)> given{};
+    bool any = false; // any field at all, also one the model does not hold
+    qsizetype line = 0;
+
+    void set(AdifField field, QString value) {
+        values[size_t(field)] = std::move(value);
+        given[size_t(field)] = true;
+    }
+    const QString& operator[](AdifField field) const { return values[size_t(field)]; }
+    bool has(AdifField field) const { return given[size_t(field)]; }
+};
+
+// The QSO a record gives, each thing it tolerated or could not read a finding (record
+// `record`, starting on `record.line`).
+Qso QsoFromAdif(const AdifRecord& fields, qsizetype record, FindingList& findings);
+
+} // namespace contestlog
