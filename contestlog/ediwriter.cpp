@@ -206,7 +206,10 @@ QByteArray WriteReg1test(const ContestLog& log) {
         if (!qso.readable) {
             for (qsizetype i = 0; i < qso.fields.size(); ++i)
                 record += (i > 0 ? ";" : "") + fieldText(qso.fields[i]);
-            line(record.isEmpty() ? "?" : notASection(record)); // a blank line is no record
+            // A blank line is no record, and a 16th field that is empty is one ';' too many.
+            if (record.isEmpty() || (qso.fields.size() == 16 && record.endsWith(';')))
+                record += '?';
+            line(notASection(record));
             continue;
         }
         // What the model could not read stays as the line had it.

@@ -25,8 +25,9 @@ namespace contestlog {
 //   received number; received exchange; received locator; points; N for a new exchange, a
 //   new locator, a new DXCC; D for a duplicate. A date, time, mode or points that the model
 //   could not read from a REG1TEST line is written as the line had it; a record line that
-//   was not readable is written with the fields it had ("?" when nothing printable is left of
-//   them). ';' inside a field becomes ','; spaces around a field or a header value go.
+//   was not readable is written with the fields it had, so that it stays one that is not
+//   ("?" where nothing printable is left of them). ';' inside a field becomes ','; spaces
+//   around a field or a header value go.
 // - A header or record line that would begin with '[' (and so read as a section) has '(' for
 //   its '['.
 // - the trailer ([END...] and the lines after it).

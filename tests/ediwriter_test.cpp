@@ -110,6 +110,9 @@ TEST(WriteReg1test, WhatTheFormatCannotHold) {
     unread.readable = false;
     unread.fields = QStringList{u"240506"_s, u"1200"_s, u"Q3ABC"_s};
     log.qsos.push_back(unread);
+    unread.fields = QStringList(16); // read again, it must not become a record of 15 fields
+    unread.fields.back() = u"\x0f"_s;
+    log.qsos.push_back(unread);
     Qso padded; // read from a line whose date and time were none
     padded.fields = QStringList{u"2405"_s, u"12h"_s, u"Q4ABC"_s, u"9x"_s, {}, {}, {}, {},
                                 {},        {},       u"-"_s,     {},      {}, {}, {}};
@@ -123,9 +126,10 @@ TEST(WriteReg1test, WhatTheFormatCannotHold) {
                                              "[Remarks]\r\n"
                                              "(END of the remarks?]\r\n"
                                              "line break\r\n"
-                                             "[QSORecords;3]\r\n"
+                                             "[QSORecords;4]\r\n"
                                              "240506;1234;Q2ABC;2;;;;;;JO01AB;;;;;\r\n"
                                              "240506;1200;Q3ABC\r\n"
+                                             ";;;;;;;;;;;;;;;?\r\n"
                                              "2405;12h;Q4ABC;9x;;;;;;;-;;;;\r\n"));
 }
 
