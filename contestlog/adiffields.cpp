@@ -83,9 +83,9 @@ AdifField fieldOf(QByteArrayView name) {
     return field;
 }
 
-bool digits(QStringView text) {
+bool digits(QByteArrayView text) {
     return !text.isEmpty() &&
-           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Maidenhead of 2 to 12 characters, either case: field letters A-R, then digit pairs and
@@ -124,66 +124,83 @@ AdifField AdifFieldOf(QStringView name) {
     return fieldOf(name.toLatin1());
 }
 
+QString AdifRecord::text(AdifField field) const {
+    const QByteArrayView bytes = values[size_t(field)];
+    const bool ascii = std::none_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
+    return utf8 && !ascii ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+}
+
 Qso QsoFromAdif(const AdifRecord& r, qsizetype record, FindingList& findings) {
     const auto note = [&](Severity severity, const char* code, auto&& text) {
         findings.add(r.line, severity, code, text, record);
     };
     using F = AdifField;
+    // A field's text as a finding quotes it.
+    const auto shown = [&](F field) { return quoted(r.text(field)); };
     Qso qso;
     qso.line = r.line;
     qso.record = record;
-    qso.call = r[F::Call];
+    qso.call = r.text(F::Call);
     if (qso.call.isEmpty())
         note(Severity::Warning, "adif-no-call", u"a record without CALL"_s);
 
-    const QString& date = r[F::QsoDate];
+    // Whole numbers from ASCII digits, which dates and times are.
+    const auto number = [](QByteArrayView digits) {
+        int value = 0;
+        for (const char c : digits)
+            value = value * 10 + (c - '0');
+        return value;
+    };
+    const QByteArrayView date = r[F::QsoDate];
     if (date.size() == 8 && digits(date))
-        qso.date = QDate(date.first(4).toInt(), date.sliced(4, 2).toInt(), date.sliced(6).toInt());
+        qso.date = QDate(number(date.first(4)), number(date.sliced(4, 2)), number(date.sliced(6)));
     if (!qso.date.isValid())
         note(Severity::Warning, "adif-date", [&] {
-            return r.has(F::QsoDate) ? u"QSO_DATE \"%1\" is not YYYYMMDD"_s.arg(quoted(date))
+            return r.has(F::QsoDate) ? u"QSO_DATE \"%1\" is not YYYYMMDD"_s.arg(shown(F::QsoDate))
                                      : u"a record without QSO_DATE"_s;
         });
-    const QString& time = r[F::TimeOn];
+    const QByteArrayView time = r[F::TimeOn];
     if ((time.size() == 4 || time.size() == 6) && digits(time))
-        qso.time = QTime(time.first(2).toInt(), time.sliced(2, 2).toInt(),
-                         time.size() == 6 ? time.sliced(4).toInt() : 0);
+        qso.time = QTime(number(time.first(2)), number(time.sliced(2, 2)),
+                         time.size() == 6 ? number(time.sliced(4)) : 0);
     if (!qso.time.isValid())
         note(Severity::Warning, "adif-time", [&] {
-            return r.has(F::TimeOn) ? u"TIME_ON \"%1\" is not HHMM or HHMMSS"_s.arg(quoted(time))
-                                    : u"a record without TIME_ON"_s;
+            return r.has(F::TimeOn)
+                       ? u"TIME_ON \"%1\" is not HHMM or HHMMSS"_s.arg(shown(F::TimeOn))
+                       : u"a record without TIME_ON"_s;
         });
 
-    qso.modeText = r[F::Submode].isEmpty() ? r[F::Mode] : r[F::Submode];
-    qso.mode = ModeFromAdif(r[F::Mode], r[F::Submode]);
+    const QString mode = r.text(F::Mode);
+    const QString submode = r.text(F::Submode);
+    qso.modeText = submode.isEmpty() ? mode : submode;
+    qso.mode = ModeFromAdif(mode, submode);
     if (qso.mode == Mode::None && !qso.modeText.isEmpty())
         note(Severity::Note, "adif-mode", [&] {
             return u"mode %1 has no REG1TEST mode code; it counts as 0 (none)"_s.arg(
                 quoted(qso.modeText));
         });
-    qso.sentRst = r[F::RstSent];
-    qso.receivedRst = r[F::RstRcvd];
+    qso.sentRst = r.text(F::RstSent);
+    qso.receivedRst = r.text(F::RstRcvd);
     // Some loggers keep the signal report of a digital mode in STX/SRX; a serial is a number.
     const auto serial = [&](F field, QString& number, const char* name) {
-        const QString& given = r[field];
-        if (digits(given))
-            number = given;
-        else if (!given.isEmpty())
+        if (digits(r[field]))
+            number = r.text(field);
+        else if (!r[field].isEmpty())
             note(Severity::Note, "adif-serial", [&] {
                 return u"%1 \"%2\" is no serial number; it is left out"_s.arg(
-                    QLatin1StringView(name), quoted(given));
+                    QLatin1StringView(name), shown(field));
             });
     };
     serial(F::Stx, qso.sentNumber, "STX");
     serial(F::Srx, qso.receivedNumber, "SRX");
-    qso.sentExchange = r[F::StxString];
-    qso.receivedExchange = r[F::SrxString];
+    qso.sentExchange = r.text(F::StxString);
+    qso.receivedExchange = r.text(F::SrxString);
 
     // 10- and 12-character locators spill into the _EXT fields.
     const auto locator = [&](F grid, F ext, const char* name) {
-        QString text = r[grid];
+        QString text = r.text(grid);
         if (text.size() == 8 && !r[ext].isEmpty())
-            text += r[ext];
+            text += r.text(ext);
         if (!text.isEmpty() && !isLocator(text))
             note(Severity::Warning, "adif-locator", [&] {
                 return u"%1 \"%2\" is not a locator of 2 to 12 characters"_s.arg(
@@ -194,23 +211,23 @@ Qso QsoFromAdif(const AdifRecord& r, qsizetype record, FindingList& findings) {
     qso.locator = locator(F::Gridsquare, F::GridsquareExt, "GRIDSQUARE");
     qso.ownLocator = locator(F::MyGridsquare, F::MyGridsquareExt, "MY_GRIDSQUARE");
     if (!r[F::VuccGrids].isEmpty())
-        for (const QString& grid : r[F::VuccGrids].split(u','))
+        for (const QString& grid : r.text(F::VuccGrids).split(u','))
             if (!grid.trimmed().isEmpty())
                 qso.vuccGrids.push_back(grid.trimmed());
-    qso.ownCall = r[F::StationCallsign].isEmpty() ? r[F::Operator] : r[F::StationCallsign];
+    qso.ownCall = r.text(r[F::StationCallsign].isEmpty() ? F::Operator : F::StationCallsign);
 
     if (const auto mhz = DecimalNumber(r[F::Freq]); mhz && *mhz > 0)
         qso.frequencyMHz = *mhz;
     const Band byFrequency = BandFromMHz(qso.frequencyMHz);
     if (!r[F::Band].isEmpty()) {
-        qso.band = BandFromAdifName(r[F::Band]);
+        qso.band = BandFromAdifName(r.text(F::Band));
         if (qso.band == Band::None)
             note(Severity::Warning, "adif-band",
-                 [&] { return u"BAND \"%1\" is no band of ADIF"_s.arg(quoted(r[F::Band])); });
+                 [&] { return u"BAND \"%1\" is no band of ADIF"_s.arg(shown(F::Band)); });
         else if (qso.frequencyMHz > 0 && byFrequency != qso.band)
             note(Severity::Warning, "adif-band", [&] {
-                return u"FREQ %1 MHz lies outside BAND %2; the band is kept"_s.arg(
-                    quoted(r[F::Freq]), quoted(r[F::Band]));
+                return u"FREQ %1 MHz lies outside BAND %2; the band is kept"_s.arg(shown(F::Freq),
+                                                                                   shown(F::Band));
             });
     }
     if (qso.band == Band::None)
@@ -218,7 +235,7 @@ Qso QsoFromAdif(const AdifRecord& r, qsizetype record, FindingList& findings) {
     if (qso.band == Band::None && r[F::Band].isEmpty())
         note(Severity::Warning, "adif-band", [&] {
             return r[F::Freq].isEmpty() ? u"a record without BAND or FREQ"_s
-                                        : u"FREQ \"%1\" lies in no band"_s.arg(quoted(r[F::Freq]));
+                                        : u"FREQ \"%1\" lies in no band"_s.arg(shown(F::Freq));
         });
     return qso;
 }

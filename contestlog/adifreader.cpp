@@ -8,6 +8,7 @@
 #include "text.h"
 
 #include <QXmlStreamReader>
+#include <QtAlgorithms>
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -42,15 +43,29 @@ bool sameName(QByteArrayView name, const char (&upper)[4]) {
            (name[1] | 0x20) == (upper[1] | 0x20) && (name[2] | 0x20) == (upper[2] | 0x20);
 }
 
+// Line feeds eight bytes at a time: a byte equal to LF becomes a zero byte, and each zero
+// byte sets one bit.
+qsizetype countLineFeeds(QByteArrayView bytes) {
+    constexpr quint64 kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    qsizetype count = 0, at = 0;
+    for (; at + 8 <= bytes.size(); at += 8) {
+        quint64 word;
+        std::memcpy(&word, bytes.data() + at, 8);
+        const quint64 x = word ^ 0x0A0A0A0A0A0A0A0Aull;
+        count += qPopulationCount(~(((x & kLow7) + kLow7) | x | kLow7));
+    }
+    return count + std::count(bytes.begin() + at, bytes.end(), '\n');
+}
+
 // Lines counted as the scan goes forward, so that a finding or a QSO can name its line.
 class LineCounter {
 public:
     explicit LineCounter(QByteArrayView bytes) : bytes_(bytes) {}
     qsizetype lineOf(qsizetype position) {
-        for (const char *p = bytes_.data() + at_, *end = bytes_.data() + position;
-             p < end && (p = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)))); ++p)
-            ++line_;
-        at_ = std::max(at_, position);
+        if (position > at_) {
+            line_ += countLineFeeds(bytes_.sliced(at_, position - at_));
+            at_ = position;
+        }
         return line_;
     }
 
@@ -277,7 +292,7 @@ void AdiReader::field(const Tag& tag, QByteArrayView value) {
     }
     current_.any = true;
     if (id != AdifField::Other)
-        current_.set(id, decode(value.trimmed()));
+        current_.set(id, value.trimmed());
 }
 
 void AdiReader::finishRecord(qsizetype position, bool withEor) {
@@ -301,6 +316,7 @@ void AdiReader::finishRecord(qsizetype position, bool withEor) {
     }
     ++record_;
     current_ = AdifRecord();
+    current_.utf8 = utf8_;
 }
 
 void AdiReader::header(qsizetype from, qsizetype eoh) {
@@ -324,6 +340,7 @@ AdiReader::AdiReader(QByteArrayView bytes) : LogReader(Format::Adif), lines_(byt
     bytes_ = bytes;
     lines_ = LineCounter(bytes);
     utf8_ = IsUtf8(bytes);
+    current_.utf8 = utf8_;
     // Records are some hundred bytes: room for most at once, not for a file of comments.
     log_.qsos.reserve(size_t(std::min<qsizetype>(bytes.size() / 150, 100'000)));
 
@@ -380,6 +397,7 @@ AdiReader::AdiReader(QByteArrayView bytes) : LogReader(Format::Adif), lines_(byt
             if (current_.any)
                 header(currentStart_, lt);
             current_ = AdifRecord();
+            current_.utf8 = utf8_;
             at = tag->end;
             continue;
         }
@@ -457,7 +475,7 @@ void AdxReader::records(QXmlStreamReader& xml) {
             const QString text = xml.readElementText(QXmlStreamReader::SkipChildElements);
             record.any = true;
             if (id != AdifField::Other)
-                record.set(id, text.trimmed());
+                record.keep(id, text.trimmed().toUtf8());
         }
         if (xml.hasError())
             return; // a record the XML breaks off in is no record

@@ -35,9 +35,11 @@ std::optional<qint64> number(QStringView text) {
 }
 
 // The table's index of a key, in either case; -1 for none.
-int keyIndex(QStringView key) {
+int keyIndex(QByteArrayView key) {
+    if (key.size() != 5) // every key has five letters
+        return -1;
     for (size_t i = 0; i < kReg1testHeaderKeys.size(); ++i)
-        if (key.compare(QLatin1StringView(kReg1testHeaderKeys[i]), Qt::CaseInsensitive) == 0)
+        if (key.compare(QByteArrayView(kReg1testHeaderKeys[i], 5), Qt::CaseInsensitive) == 0)
             return int(i);
     return -1;
 }
@@ -104,7 +106,7 @@ Reader::Reader(QByteArrayView bytes) : LogReader(Format::Reg1test) {
         case Part::Before: {
             // Header lines without the opening line are still the header.
             const qsizetype equals = trimmedBytes.indexOf('=');
-            if (equals > 0 && keyIndex(decode(trimmedBytes.first(equals))) >= 0) {
+            if (equals > 0 && keyIndex(trimmedBytes.first(equals).trimmed()) >= 0) {
                 add(line.number, Severity::Error, "missing-section",
                     u"the log does not begin with [REG1TEST;1]"_s);
                 part_ = Part::Header;
@@ -230,44 +232,48 @@ void Reader::checkCharacters(const Line& line, Severity severity) {
 
 void Reader::headerLine(const Line& line) {
     checkCharacters(line, Severity::Warning);
-    const QString trimmed = decode(line.bytes.trimmed());
+    // Keys and separators are ASCII, which no UTF-8 sequence holds: the bytes tell them, and
+    // only what is kept or said is decoded.
+    const QByteArrayView trimmed = line.bytes.trimmed();
     if (trimmed.isEmpty())
         return;
-    qsizetype split = trimmed.indexOf(u'=');
-    const qsizetype colon = trimmed.indexOf(u':');
+    qsizetype split = trimmed.indexOf('=');
+    const qsizetype colon = trimmed.indexOf(':');
     const bool colonForm = colon > 0 && (split < 0 || colon < split);
     if (colonForm)
         split = colon;
-    const auto keep = [&](const QString& key, const QString& written, const QString& value) {
+    const auto keep = [&](const QString& key, QByteArrayView written, QByteArrayView value) {
         if (room(line.number))
-            log_.header.push_back({key, written, value, line.number});
+            log_.header.push_back({key, decode(written), decode(value), line.number});
     };
     if (split <= 0) {
         add(line.number, Severity::Warning, "header-line", [&] {
+            const QString text = decode(trimmed);
             return u"\"%1\" is not Key=value"_s.arg(
-                trimmed.first(std::min<qsizetype>(30, trimmed.size())));
+                text.first(std::min<qsizetype>(30, text.size())));
         });
         keep({}, {}, trimmed); // kept as it is
         return;
     }
-    const QString key = trimmed.first(split).trimmed();
-    const QString value = trimmed.sliced(split + 1).trimmed();
+    const QByteArrayView key = trimmed.first(split).trimmed();
+    const QByteArrayView value = trimmed.sliced(split + 1).trimmed();
     const int index = keyIndex(key);
+    const auto name = [](int i) { return QLatin1StringView(kReg1testHeaderKeys[size_t(i)]); };
     if (index < 0) {
         int guess = -1;
         int nearest = 3; // at most two letters off, so at most 7 letters long
-        for (size_t i = 0; i < kReg1testHeaderKeys.size(); ++i)
-            if (key.size() >= 4 && key.size() <= 7)
-                if (const int distance =
-                        EditDistance(key, QString::fromLatin1(kReg1testHeaderKeys[i]));
+        if (key.size() >= 4 && key.size() <= 7) {
+            const QString text = decode(key);
+            for (size_t i = 0; i < kReg1testHeaderKeys.size(); ++i)
+                if (const int distance = EditDistance(text, QString(name(int(i))));
                     distance < nearest) {
                     guess = int(i);
                     nearest = distance;
                 }
-        const auto name = [](int i) { return QLatin1StringView(kReg1testHeaderKeys[size_t(i)]); };
+        }
         add(line.number, Severity::Warning, "unknown-key", [&] {
-            return guess >= 0 ? u"unknown key %1: did you mean %2?"_s.arg(key, name(guess))
-                              : u"unknown key %1"_s.arg(key);
+            return guess >= 0 ? u"unknown key %1: did you mean %2?"_s.arg(decode(key), name(guess))
+                              : u"unknown key %1"_s.arg(decode(key));
         });
         // A near miss of a key the log lacks is taken for it, as the fixed copy spells it.
         const bool taken = guess >= 0 && firstLine_[size_t(guess)] == 0;
@@ -276,17 +282,17 @@ void Reader::headerLine(const Line& line) {
         keep(taken ? QString(name(guess)) : QString(), key, value);
         return;
     }
-    const QLatin1StringView canonical(kReg1testHeaderKeys[size_t(index)]);
-    if (colonForm || key != canonical)
+    if (colonForm || key != QByteArrayView(kReg1testHeaderKeys[size_t(index)], 5))
         add(line.number, Severity::Warning, "key-spelling",
-            [&] { return u"write %1=value"_s.arg(canonical); });
+            [&] { return u"write %1=value"_s.arg(name(index)); });
     if (const qsizetype first = firstLine_[size_t(index)])
         add(line.number, Severity::Warning, "repeated-key", [&] {
-            return u"%1 again (first on line %2); the first one counts"_s.arg(canonical).arg(first);
+            return u"%1 again (first on line %2); the first one counts"_s.arg(name(index))
+                .arg(first);
         });
     else
         firstLine_[size_t(index)] = line.number;
-    keep(QString(canonical), key, value);
+    keep(QString(name(index)), key, value);
 }
 
 std::optional<QDate> ediDate(QStringView text) {

@@ -1,5 +1,6 @@
 #include "text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -53,24 +54,27 @@ QString DecodeLogText(QByteArrayView bytes) {
     return IsUtf8(bytes) ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
 }
 
-std::optional<double> DecimalNumber(QStringView text) {
+std::optional<double> DecimalNumber(QByteArrayView text) {
     text = text.trimmed();
-    char ascii[40];
-    if (text.isEmpty() || text.size() >= qsizetype(sizeof ascii))
+    const bool plain = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E';
+    });
+    if (!plain)
         return std::nullopt;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (!((c >= u'0' && c <= u'9') || c == u'.' || c == u'-' || c == u'+' || c == u'e' ||
-              c == u'E'))
-            return std::nullopt;
-        ascii[i] = char(c);
-    }
-    const char* from = ascii + (ascii[0] == '+'); // from_chars takes no '+'
+    const char* from = text.data() + (text[0] == '+'); // from_chars takes no '+'
+    const char* end = text.data() + text.size();
     double value = 0;
-    const auto [end, error] = std::from_chars(from, ascii + text.size(), value);
-    if (error != std::errc() || end != ascii + text.size() || !std::isfinite(value))
+    const auto [stop, error] = std::from_chars(from, end, value);
+    if (error != std::errc() || stop != end || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+std::optional<double> DecimalNumber(QStringView text) {
+    text = text.trimmed();
+    if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 127; }))
+        return std::nullopt;
+    return DecimalNumber(QByteArrayView(text.toLatin1()));
 }
 
 } // namespace contestlog

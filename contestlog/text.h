@@ -18,5 +18,6 @@ QString DecodeLogText(QByteArrayView bytes);
 // A decimal number as logs write frequencies: digits with a '.' (spaces around it allowed),
 // never a locale's comma, "inf" or "nan". None for anything else.
 std::optional<double> DecimalNumber(QStringView text);
+std::optional<double> DecimalNumber(QByteArrayView text);
 
 } // namespace contestlog

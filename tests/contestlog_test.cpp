@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 #include <set>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 using namespace contestlog;
@@ -130,6 +131,25 @@ TEST(ReadAdif, SamplesAndAwkwardCases) {
              "adif-empty-record"},
             {"text <EOH>\n", 0, 0, "", ""},
         });
+}
+
+// Each QSO and finding names its line, and in ADIF its record.
+TEST(ReadAdif, NamesLinesAndRecords) {
+    const ContestLog log =
+        ReadAdif("Log\r\n<EOH>\r\n\r\n<CALL:5>Q1ABC\r\n<BAND:2>2m<QSO_DATE:8>20240506"
+                 "<TIME_ON:4>1234<EOR>\r\n\r\n<CALL:5>Q2ABC\r\n<TIME_ON:2>1235"
+                 "<QSO_DATE:8>2024x506<BAND:2>2m<EOR>\r\n");
+    ASSERT_EQ(log.qsos.size(), 2u);
+    EXPECT_EQ(std::pair(log.qsos[0].line, log.qsos[0].record),
+              std::pair(qsizetype(4), qsizetype(1)));
+    EXPECT_EQ(std::pair(log.qsos[1].line, log.qsos[1].record),
+              std::pair(qsizetype(7), qsizetype(2)));
+    std::vector<std::tuple<qsizetype, qsizetype, std::string>> found;
+    for (const Finding& f : log.findings)
+        found.emplace_back(f.line, f.record, f.code.toStdString());
+    const std::vector<std::tuple<qsizetype, qsizetype, std::string>> expected{
+        {7, 2, "adif-date"}, {8, 2, "adif-length"}};
+    EXPECT_EQ(found, expected);
 }
 
 TEST(ReadAdx, SamplesAndAwkwardCases) {
