@@ -41,22 +41,18 @@ AdifField AdifFieldOf(QByteArrayView name);
 AdifField AdifFieldOf(QStringView name);
 
 // One record's fields as they are collected, before they become a QSO: the bytes of each,
-// in the file (.adi) or kept here (.adx, as UTF-8), decoded only where the model keeps text.
+// in the file (.adi) or in the reader's copy (.adx, as UTF-8), decoded only where the model
+// keeps text.
 struct AdifRecord {
     std::array<QByteArrayView, size_t(AdifField::Count)> values;
     std::array<bool, size_t(AdifField::Count)> given{};
-    std::array<QByteArray, size_t(AdifField::Count)> kept; // ADX's texts
-    bool utf8 = true;                                      // the bytes are UTF-8, else Latin-1
+    bool utf8 = true; // the bytes are UTF-8, else Latin-1
     bool any = false; // any field at all, also one the model does not hold
     qsizetype line = 0;
 
     void set(AdifField field, QByteArrayView value) {
         values[size_t(field)] = value;
         given[size_t(field)] = true;
-    }
-    void keep(AdifField field, QByteArray value) {
-        kept[size_t(field)] = std::move(value);
-        set(field, kept[size_t(field)]);
     }
     QByteArrayView operator[](AdifField field) const { return values[size_t(field)]; }
     bool has(AdifField field) const { return given[size_t(field)]; }

@@ -8,7 +8,6 @@
 #include "text.h"
 
 #include <QXmlStreamReader>
-#include <QtAlgorithms>
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -43,8 +42,8 @@ bool sameName(QByteArrayView name, const char (&upper)[4]) {
            (name[1] | 0x20) == (upper[1] | 0x20) && (name[2] | 0x20) == (upper[2] | 0x20);
 }
 
-// Line feeds eight bytes at a time: a byte equal to LF becomes a zero byte, and each zero
-// byte sets one bit.
+// Line feeds eight bytes at a time: a byte equal to LF becomes a zero byte, each zero byte
+// a 1 in its own byte, and one multiplication adds them up.
 qsizetype countLineFeeds(QByteArrayView bytes) {
     constexpr quint64 kLow7 = 0x7F7F7F7F7F7F7F7Full;
     qsizetype count = 0, at = 0;
@@ -52,7 +51,8 @@ qsizetype countLineFeeds(QByteArrayView bytes) {
         quint64 word;
         std::memcpy(&word, bytes.data() + at, 8);
         const quint64 x = word ^ 0x0A0A0A0A0A0A0A0Aull;
-        count += qPopulationCount(~(((x & kLow7) + kLow7) | x | kLow7));
+        const quint64 zeros = ~(((x & kLow7) + kLow7) | x | kLow7) >> 7; // 1 in each such byte
+        count += qsizetype(zeros * 0x0101010101010101ull >> 56);
     }
     return count + std::count(bytes.begin() + at, bytes.end(), '\n');
 }
@@ -468,14 +468,17 @@ void AdxReader::records(QXmlStreamReader& xml) {
             continue;
         }
         AdifRecord record;
+        std::array<QByteArray, size_t(AdifField::Count)> texts; // what the record's views see
         record.line = xml.lineNumber();
         ++record_;
         while (xml.readNextStartElement()) {
             const AdifField id = AdifFieldOf(xml.name());
             const QString text = xml.readElementText(QXmlStreamReader::SkipChildElements);
             record.any = true;
-            if (id != AdifField::Other)
-                record.keep(id, text.trimmed().toUtf8());
+            if (id != AdifField::Other) {
+                texts[size_t(id)] = text.trimmed().toUtf8();
+                record.set(id, texts[size_t(id)]);
+            }
         }
         if (xml.hasError())
             return; // a record the XML breaks off in is no record

@@ -71,13 +71,6 @@ std::string upperAscii(QStringView text) {
     return out;
 }
 
-bool sameUpper(std::string_view upper, std::string_view name) {
-    return upper.size() == name.size() &&
-           std::equal(upper.begin(), upper.end(), name.begin(), [](char u, char n) {
-               return u == (n >= 'a' && n <= 'z' ? char(n - 'a' + 'A') : n);
-           });
-}
-
 const BandInfo* infoOf(Band band) {
     const auto found = std::find_if(kBands.begin(), kBands.end(),
                                     [&](const BandInfo& b) { return b.band == band; });
@@ -114,9 +107,16 @@ std::optional<double> frequencyMHz(const QString& text) {
 } // namespace
 
 Band BandFromAdifName(QStringView name) {
-    const std::string given = upperAscii(name.trimmed());
+    const QStringView given = name.trimmed();
+    const auto same = [&](std::string_view adif) {
+        return given.size() == qsizetype(adif.size()) &&
+               std::equal(adif.begin(), adif.end(), given.begin(), [](char a, QChar g) {
+                   return g.unicode() == char16_t(a) ||
+                          (a >= 'a' && a <= 'z' && g.unicode() == char16_t(a - 'a' + 'A'));
+               });
+    };
     for (const BandInfo& b : kBands)
-        if (sameUpper(given, b.adif))
+        if (same(b.adif))
             return b.band;
     return Band::None;
 }
@@ -218,7 +218,8 @@ Mode ModeFromAdif(QStringView mode, QStringView submode) {
         "TOR",    "V4",    "WINMOR", "WSPR",     "FT4",    "FST4",    "JS8",   "Q65",  "VARA",
         "PSK31",  "PSK63", "BPSK31", "QPSK31",   "AMTOR",  "PACTOR",  "SITORB"};
     const QStringView m = mode.trimmed();
-    const std::string given = upperAscii(m.isEmpty() ? submode.trimmed() : m);
+    const std::string upper = upperAscii(m.isEmpty() ? submode.trimmed() : m);
+    const std::string_view given = upper; // compares the sizes first
     if (given.empty())
         return Mode::None;
     if (given == "SSB" || given == "USB" || given == "LSB")
@@ -233,7 +234,9 @@ Mode ModeFromAdif(QStringView mode, QStringView submode) {
         return Mode::Sstv;
     if (given == "ATV")
         return Mode::Atv;
-    if (std::find(kData.begin(), kData.end(), given) != kData.end())
+    if (std::any_of(kData.begin(), kData.end(), [&](std::string_view data) {
+            return data.size() == given.size() && data[0] == given[0] && data == given;
+        }))
         return Mode::RttyMgm;
     return Mode::None;
 }
