@@ -7,7 +7,7 @@ seconds=${1:-30}
 
 cmake --preset fuzz > /dev/null # clang, in build-fuzz
 targets=(fuzz_extract fuzz_bearing fuzz_addtxt fuzz_lookup fuzz_n1mm fuzz_wsjtx fuzz_lists fuzz_verify
-         fuzz_crosscheck)
+         fuzz_adif fuzz_cabrillo fuzz_ediwriter fuzz_crosscheck)
 cmake --build --preset fuzz --target "${targets[@]}"
 
 # Seeds: the sample logs and each target's own corpus; findings go to build-fuzz/findings.
@@ -19,6 +19,9 @@ declare -A seeds=([fuzz_extract]="tests/data/edi fuzz/corpus/extract"
                   [fuzz_wsjtx]="fuzz/corpus/wsjtx"
                   [fuzz_lists]="fuzz/corpus/lists"
                   [fuzz_verify]="tests/data/edi"
+                  [fuzz_adif]="fuzz/corpus/adif"
+                  [fuzz_cabrillo]="fuzz/corpus/cabrillo"
+                  [fuzz_ediwriter]="fuzz/corpus/ediwriter tests/data/edi"
                   [fuzz_crosscheck]="fuzz/corpus/crosscheck tests/data/contest/cupa-napoca-2016")
 mkdir -p build-fuzz/findings
 for target in "${targets[@]}"; do

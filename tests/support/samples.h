@@ -1,7 +1,11 @@
-// The real sample EDI logs in tests/data/edi, and one contest's logs in tests/data/contest.
+// The real sample EDI logs in tests/data/edi, the logs of other programs (ADIF, ADX,
+// Cabrillo) and the REG1TEST format's example in tests/data/logs, and one contest's logs in
+// tests/data/contest.
 #pragma once
 
+#include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QString>
 
 namespace testing_support {
@@ -10,8 +14,18 @@ inline QDir samplesDir() {
     return QDir(QStringLiteral(NORVANE_SAMPLES_DIR));
 }
 
+inline QDir logSamplesDir() {
+    return QDir(QStringLiteral(NORVANE_LOGS_DIR));
+}
+
 inline QDir contestDir() {
     return QDir(QStringLiteral(NORVANE_CONTEST_DIR));
+}
+
+// A file's bytes; none when it cannot be read.
+inline QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace testing_support
