@@ -6,7 +6,6 @@
 #include "support/samples.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -18,11 +17,6 @@ using namespace Qt::StringLiterals;
 using namespace crosscheck;
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // One QSO line of 7 May 2016: time, call, serials sent and received, locator, D for a dupe.
 QString qso(const char* time, const char* call, int sent, int received, const char* locator,
@@ -245,12 +239,12 @@ TEST(CrossCheck, EachKindOfQsoGetsItsVerdictAndPoints) {
 
 // The real contest, checked by the rules file of its manager.
 Contest sharedContest() {
-    const RulesFile rules =
-        ReadRules(readAll(testing_support::contestDir().filePath(u"cupa-napoca-2016.rules"_s)));
+    const RulesFile rules = ReadRules(testing_support::readFile(
+        testing_support::contestDir().filePath(u"cupa-napoca-2016.rules"_s)));
     std::vector<LogInput> inputs;
     const QDir logs(testing_support::contestDir().filePath(u"cupa-napoca-2016"_s));
     for (const QString& name : logs.entryList(QDir::Files, QDir::Name))
-        inputs.push_back({name, readAll(logs.filePath(name)), false, {}});
+        inputs.push_back({name, testing_support::readFile(logs.filePath(name)), false, {}});
     return CrossCheck(std::move(inputs), rules.rules);
 }
 
@@ -282,7 +276,8 @@ TEST(CrossCheck, TheSharedContestsScoresStayAsTheyAre) {
 }
 
 QByteArray sharedRules() {
-    return readAll(testing_support::contestDir().filePath(u"cupa-napoca-2016.rules"_s));
+    return testing_support::readFile(
+        testing_support::contestDir().filePath(u"cupa-napoca-2016.rules"_s));
 }
 
 TEST(ContestRules, TheManagersFileReadsAsLogXcheckerReadsIt) {
