@@ -25,7 +25,8 @@ enum class Verdict : quint8 {
     Duplicate,     // the station again on the band (in the period)
     NotInLog,      // the other station's log lacks it
     BustedCall,    // another station, one edit away or with or without /P, logged it
-    TimeOff,       // the other log has it outside the time window
+    TimeOff,       // the other log has it outside the time window; a log whose clock was set
+                   // whole hours off loses it, the other side keeps it
     BustedSerial,  // a serial that the other side did not send
     BustedRst,     // an RST that the other side did not send, where compared
     BustedLocator, // a locator that is not the other log's
@@ -132,6 +133,11 @@ struct LogEntry {
 
     std::vector<QsoCheck> qsos;
     QHash<qint32, QString> invalidTexts; // the verifier's text for each invalid line
+    // A clock set to another zone: most of its QSOs that the other logs have stand there so
+    // many whole hours later (negative: earlier); 0 for none. Of `clockFound` QSOs found in
+    // the other logs, `clockOff` were off by that much.
+    int clockHours = 0;
+    qint32 clockFound = 0, clockOff = 0;
     Score score;
 
     bool inPlay() const { return status != LogStatus::NotUsed; }

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -77,6 +78,12 @@ private:
     // without /P, logged us within the window.
     std::pair<qint32, qint32> bustedByUs(qint32 ours, const QsoCheck& qso, qint32 logged) const;
     void compare(qint32 ours, QsoCheck& qso, qint32 theirs, qint32 line, bool theyBustedCall);
+    // Whole hours off: 0, or so many, when the offset is within the window of them.
+    int wholeHours(qint64 offset) const;
+    void countClock(qint32 ours, qint64 offset);
+    void findClocks();
+    // A QSO an hour off, where the other log's clock was set to another zone and ours was not.
+    void forgiveClock(qint32 ours, QsoCheck& qso);
     void score(const LogEntry& log, QsoCheck& qso) const;
     std::vector<qint32> nearCalls(int band, const QString& call) const;
 
@@ -91,12 +98,13 @@ private:
     std::vector<std::vector<TimeLine>> byTime_;
     QHash<QString, std::vector<qint32>> deletions_;       // band + call with a letter left out
     QHash<quint64, std::pair<qint32, qint32>> witnesses_; // stations that logged it, the last
+    std::vector<std::array<qint32, 25>> hoursOff_;        // -12 to 12 hours: QSOs found so far off
 };
 
 Matcher::Matcher(Contest& contest)
     : contest_(contest), rules_(contest.rules), window_(contest.rules.windowMinutes),
       toggled_(contest.logs.size()), toggledIsAlias_(contest.logs.size()),
-      byCall_(contest.logs.size()), byTime_(contest.logs.size()) {
+      byCall_(contest.logs.size()), byTime_(contest.logs.size()), hoursOff_(contest.logs.size()) {
     std::vector<LogEntry>& logs = contest_.logs;
     for (size_t i = 0; i < logs.size(); ++i)
         if (logs[i].inPlay())
@@ -270,6 +278,7 @@ void Matcher::compare(qint32 ours, QsoCheck& qso, qint32 theirs, qint32 line, bo
     const QsoCheck& m = contest_.logs[size_t(theirs)].qsos[size_t(line)];
     qso.otherLog = theirs;
     qso.otherQso = line;
+    qso.fault = Fault::None;
     const auto rstDiffers = [&](const std::array<char, 4>& a, const std::array<char, 4>& b) {
         return rules_.compareRst && a[0] && b[0] && a != b;
     };
@@ -327,6 +336,8 @@ void Matcher::judge(qint32 ours, QsoCheck& qso) {
         const qint32 line = nearestLine(logged.log, ours, qso.time);
         const Minute their =
             line >= 0 ? contest_.logs[size_t(logged.log)].qsos[size_t(line)].time : kNoTime;
+        if (line >= 0)
+            countClock(ours, qint64(their) - qso.time);
         if (line >= 0 && within(their, qso.time))
             return compare(ours, qso, logged.log, line, false);
         if (const qint32 busted = bustedByOther(ours, logged.log, qso.time); busted >= 0)
@@ -380,6 +391,55 @@ void Matcher::judge(qint32 ours, QsoCheck& qso) {
     qso.counts = rules_.nonEntrantsCount && qso.extra >= rules_.witnesses;
 }
 
+int Matcher::wholeHours(qint64 offset) const {
+    const qint64 hours = (offset + (offset < 0 ? -30 : 30)) / 60;
+    return hours != 0 && hours >= -12 && hours <= 12 && std::abs(offset - hours * 60) <= window_
+               ? int(hours)
+               : 0;
+}
+
+void Matcher::countClock(qint32 ours, qint64 offset) {
+    LogEntry& log = contest_.logs[size_t(ours)];
+    ++log.clockFound;
+    if (const int hours = wholeHours(offset))
+        ++hoursOff_[size_t(ours)][size_t(hours + 12)];
+}
+
+// A log whose QSOs the others have whole hours apart, most of them (and three at least), had
+// its clock set to another zone.
+void Matcher::findClocks() {
+    for (size_t i = 0; i < contest_.logs.size(); ++i) {
+        LogEntry& log = contest_.logs[i];
+        const auto& counts = hoursOff_[i];
+        const auto most = std::max_element(counts.begin(), counts.end());
+        if (*most >= 3 && qint64(*most) * 2 > log.clockFound) {
+            log.clockHours = int(most - counts.begin()) - 12;
+            log.clockOff = *most;
+        }
+    }
+}
+
+void Matcher::forgiveClock(qint32 ours, QsoCheck& qso) {
+    const int hours = wholeHours(qso.extra);
+    const LogEntry& us = contest_.logs[size_t(ours)];
+    const LogEntry& them = contest_.logs[size_t(qso.otherLog)];
+    // Their clock, not ours: seen from them, the others stand the other way.
+    if (hours == 0 || us.clockHours != 0 || them.clockHours != -hours)
+        return;
+    const qint32 offset = qso.extra;
+    compare(ours, qso, qso.otherLog, qso.otherQso, false);
+    qso.extra = offset;
+    if (qso.verdict != Verdict::Confirmed)
+        return; // our own copy was wrong too, or theirs costs both sides already
+    if (rules_.errorCost == ErrorCost::BothSides) {
+        qso.verdict = Verdict::TimeOff;
+        qso.fault = Fault::Other;
+        qso.counts = false;
+    } else if (qso.otherSlip == Verdict::Confirmed) {
+        qso.otherSlip = Verdict::TimeOff;
+    }
+}
+
 void Matcher::run() {
     for (LogEntry& log : contest_.logs)
         if (log.inPlay())
@@ -392,9 +452,15 @@ void Matcher::run() {
         for (QsoCheck& qso : log.qsos)
             if (qso.verdict == Verdict::Confirmed)
                 judge(qint32(i), qso);
-        for (QsoCheck& qso : log.qsos)
+    }
+    findClocks();
+    for (size_t i = 0; i < contest_.logs.size(); ++i) {
+        for (QsoCheck& qso : contest_.logs[i].qsos) {
+            if (qso.verdict == Verdict::TimeOff)
+                forgiveClock(qint32(i), qso);
             if (!qso.counts)
                 qso.points = 0; // points are what a QSO scores
+        }
     }
 }
 

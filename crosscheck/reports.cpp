@@ -315,6 +315,7 @@ void jsonLog(JsonWriter& j, const Contest& contest, qint32 index) {
     }
     j.number("squares", s.squares);
     j.number("lostOwn", s.lostOwn);
+    j.number("clockHours", log.clockHours);
     j.key("errorRate");
     j.real(s.errorRate);
     jsonVerdicts(j, s.verdicts);

@@ -1,6 +1,7 @@
 // Why a QSO was lost, or what confirmed it, in a sentence for the entrant.
 #include "contest.h"
 
+#include <cmath>
 #include <cstdlib>
 
 using namespace Qt::StringLiterals;
@@ -22,10 +23,19 @@ QString rst(const std::array<char, 4>& r) {
     return text.isEmpty() ? u"none"_s : text;
 }
 
+QString hoursText(int hours) {
+    return std::abs(hours) == 1 ? u"an hour"_s : u"%1 hours"_s.arg(std::abs(hours));
+}
+
 // What the other side copied wrong, in its own words.
-QString theirSlip(Verdict slip, const QString& them, const QsoCheck& ours, const QsoCheck& m,
+QString theirSlip(Verdict slip, const LogEntry& other, const QsoCheck& ours, const QsoCheck& m,
                   const QString& ourCall) {
+    const QString& them = other.call;
     switch (slip) {
+    case Verdict::TimeOff:
+        return u"%1's clock was %2 %3 (it logged the QSO at %4)"_s.arg(
+            them, hoursText(other.clockHours), other.clockHours < 0 ? u"ahead"_s : u"behind"_s,
+            hhmm(m.time));
     case Verdict::BustedCall:
         return u"%1 logged your call as %2"_s.arg(them, ourCall);
     case Verdict::BustedSerial:
@@ -50,6 +60,13 @@ QString VerdictText(const Contest& contest, const LogEntry& log, const QsoCheck&
     const LogEntry* other = qso.otherLog >= 0 ? &contest.logs[size_t(qso.otherLog)] : nullptr;
     const QsoCheck* m = other && qso.otherQso >= 0 ? &other->qsos[size_t(qso.otherQso)] : nullptr;
     const QString& them = other ? other->call : call;
+    const QString yourClock =
+        log.clockHours == 0
+            ? QString()
+            : u"; your clock was %1 off, as in %2 of your %3 QSOs that other logs have"_s
+                  .arg(hoursText(log.clockHours))
+                  .arg(log.clockOff)
+                  .arg(log.clockFound);
     const auto at = [&] { return m ? hhmm(m->time) : QString(); };
     switch (qso.verdict) {
     case Verdict::Invalid:
@@ -76,23 +93,27 @@ QString VerdictText(const Contest& contest, const LogEntry& log, const QsoCheck&
                      : u"%1 is the log's own call"_s.arg(call);
     case Verdict::BustedCall:
         if (qso.fault == Fault::Other)
-            return theirSlip(Verdict::BustedCall, them, qso, *m, contest.calls.text(m->call));
+            return theirSlip(Verdict::BustedCall, *other, qso, *m, contest.calls.text(m->call));
         return u"%1 logged you at %2, not %3%4"_s.arg(
             them, at(), call,
             qso.penalty > 0 ? u"; a penalty of %1 points"_s.arg(qso.penalty) : QString());
     case Verdict::TimeOff: {
+        if (qso.fault == Fault::Other)
+            return theirSlip(Verdict::TimeOff, *other, qso, *m, call) +
+                   u": an error costs both sides by the rules"_s;
         const int hours = int(std::lround(qso.extra / 60.0));
         const bool clock = hours != 0 && std::abs(qso.extra - hours * 60) <= rules.windowMinutes;
         return u"%1 logged it at %2, %3 minutes %4 you%5"_s.arg(them, at())
-            .arg(std::abs(qso.extra))
-            .arg(qso.extra > 0 ? u"after"_s : u"before"_s)
-            .arg(clock ? u": a whole hour, a clock set to local time?"_s : QString());
+                   .arg(std::abs(qso.extra))
+                   .arg(qso.extra > 0 ? u"after"_s : u"before"_s)
+                   .arg(clock ? u": a whole hour, a clock set to local time?"_s : QString()) +
+               yourClock;
     }
     case Verdict::BustedSerial:
     case Verdict::BustedRst:
     case Verdict::BustedLocator:
         if (qso.fault == Fault::Other)
-            return theirSlip(qso.verdict, them, qso, *m, log.call) +
+            return theirSlip(qso.verdict, *other, qso, *m, log.call) +
                    u": an error costs both sides by the rules"_s;
         if (qso.verdict == Verdict::BustedSerial)
             return u"you logged serial %1, %2 sent %3"_s.arg(serial(qso.receivedNumber), them,
@@ -123,7 +144,7 @@ QString VerdictText(const Contest& contest, const LogEntry& log, const QsoCheck&
     if (qso.viaPortable)
         notes << u"matched %1's log"_s.arg(them);
     if (qso.otherSlip != Verdict::Confirmed && m)
-        notes << theirSlip(qso.otherSlip, them, qso, *m, contest.calls.text(m->call)) +
+        notes << theirSlip(qso.otherSlip, *other, qso, *m, contest.calls.text(m->call)) +
                      u": that costs them, not you"_s;
     return notes.join(u"; "_s);
 }
