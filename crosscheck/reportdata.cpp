@@ -65,6 +65,8 @@ QString OtherLineText(const Contest& contest, const QsoCheck& qso) {
 }
 
 UbnGroup UbnGroupOf(const QsoCheck& qso) {
+    if (qso.verdict == Verdict::Unique)
+        return UbnGroup::Unique; // counted or not, the entrant is told
     if (qso.counts || (qso.verdict == Verdict::Duplicate && qso.fault == Fault::None) ||
         (qso.verdict == Verdict::Invalid && qso.fault == Fault::None))
         return UbnGroup::None;
@@ -91,8 +93,8 @@ UbnGroup UbnGroupOf(const QsoCheck& qso) {
 }
 
 bool KeptWithRemark(const QsoCheck& qso) {
-    return qso.counts && (qso.otherSlip != Verdict::Confirmed || qso.viaPortable ||
-                          qso.verdict == Verdict::Unique);
+    return qso.counts && qso.verdict != Verdict::Unique &&
+           (qso.otherSlip != Verdict::Confirmed || qso.viaPortable);
 }
 
 } // namespace crosscheck

@@ -27,13 +27,13 @@ QString BandLabel(const Contest& contest, const LogEntry& log);     // "144"; "?
 QString CategoryLabel(const Contest& contest, const LogEntry& log); // its name; empty for none
 // The other side's line of a QSO: "YO5XYZ, file.edi line 33: 160507;1445;..."; empty for none.
 QString OtherLineText(const Contest& contest, const QsoCheck& qso);
-// Whether a verdict belongs to the UBN report's lists: U unique, B busted, N not in log,
-// another loss, or a QSO the rules do not count (period, mode, call). Confirmed QSOs, marked
-// duplicates and ERROR records are none of them.
+// Whether a verdict belongs to the UBN report's lists: U unique (counted or not), B busted,
+// N not in log, another loss, or a QSO the rules do not count (period, mode, call). Confirmed
+// QSOs, marked duplicates and ERROR records are none of them.
 enum class UbnGroup { None, Unique, Busted, NotInLog, Other, Rules };
 UbnGroup UbnGroupOf(const QsoCheck& qso);
 // A QSO that counts with something to say: the other side's slip, a call matched with or
-// without /P, a unique one.
+// without /P.
 bool KeptWithRemark(const QsoCheck& qso);
 
 } // namespace crosscheck

@@ -3,10 +3,15 @@
 #include "crosscheck/contest.h"
 #include "crosscheck/reports.h"
 #include "crosscheck/rules.h"
+#include "support/printers.h"
 #include "support/samples.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -234,6 +239,70 @@ TEST(CrossCheck, EachKindOfQsoGetsItsVerdictAndPoints) {
          [](ContestRules& r) { r.bustedCallPenalty = 2; },
          "a penalty of 232 points",
          -232},
+        {"a call of a log that lacks the QSO, one letter from the one that has it",
+         {a({qso("1200", "Q1BBC", 1, 1, "JO61BB")}), b({withA("1200")}),
+          TestLog{"Q1BBC", "JO61BB", {qso("1300", "Q1CCC", 1, 1, "JO62CC")}}},
+         Verdict::BustedCall,
+         0,
+         Fault::Own,
+         0,
+         {},
+         "Q1BBB logged you at 12:00, not Q1BBC"},
+        {"busted RST, compared",
+         {a({u"160507;1200;Q1BBB;1;59;001;57;001;;JO61BB;;;;;"_s}), b({withA("1200")})},
+         Verdict::BustedRst,
+         0,
+         Fault::Own,
+         0,
+         [](ContestRules& r) { r.compareRst = true; },
+         "you logged RST 57, Q1BBB sent 59"},
+        {"RST not compared",
+         {a({u"160507;1200;Q1BBB;1;59;001;57;001;;JO61BB;;;;;"_s}), b({withA("1200")})},
+         Verdict::Confirmed,
+         116},
+        {"non-entrants do not count",
+         {a({qso("1200", "Q1XYZ", 1, 1, "JO70XX")})},
+         Verdict::Unique,
+         0,
+         Fault::None,
+         0,
+         [](ContestRules& r) { r.nonEntrantsCount = false; },
+         "the rules do not count it"},
+        {"outside the period",
+         {a({qso("1200", B, 1, 1, "JO61BB")}), b({withA("1200")})},
+         Verdict::Period,
+         0,
+         Fault::None,
+         0,
+         [](ContestRules& r) {
+             const QDate day(2016, 5, 7);
+             r.contestBegin = MinuteOf(day, QTime(0, 0));
+             r.contestEnd = MinuteOf(day, QTime(23, 59));
+             r.periods = {{MinuteOf(day, QTime(13, 0)), MinuteOf(day, QTime(14, 0)), {0}}};
+         },
+         "2016-05-07 12:00 is outside the contest's periods"},
+        {"not a contest mode",
+         {a({u"160507;1200;Q1BBB;2;599;001;599;001;;JO61BB;;;;;"_s}), b({withA("1200")})},
+         Verdict::Mode,
+         0,
+         Fault::None,
+         0,
+         [](ContestRules& r) {
+             r.modes = {1, 6};
+         },
+         "mode 2 is not a mode of the contest (1, 6)"},
+        {"a call the rules do not accept",
+         {a({qso("1200", B, 1, 1, "JO61BB")}), b({withA("1200")})},
+         Verdict::CallRule,
+         0,
+         Fault::None,
+         0,
+         [](ContestRules& r) {
+             r.callRegexp = u"q1c"_s;
+             r.callPattern =
+                 QRegularExpression(u"^\\s*(?:q1c)"_s, QRegularExpression::CaseInsensitiveOption);
+         },
+         "Q1BBB does not match the rules' callregexp q1c"},
         {"an invalid line",
          {a({u"160507;12:00;Q1BBB;1;59;001;59;001;;JO61BB;;;;;"_s}), b({withA("1200")})},
          Verdict::Invalid,
@@ -440,6 +509,86 @@ TEST(CrossCheck, LogsThatCannotTakePartSayWhy) {
             << log.problems.back().text.toStdString();
         EXPECT_EQ(log.chosenInstead, c.chosen);
     }
+}
+
+// A's score: two QSOs confirmed, one unique, one not in log; the reports say the same.
+TEST(CrossCheck, ALogsScoreAndReports) {
+    const std::vector<TestLog> logs{
+        {A,
+         "JO60AA",
+         {qso("1200", B, 1, 1, "JO61BB"), qso("1210", "Q1CCC", 2, 1, "JO62CC"),
+          qso("1220", "Q1XYZ", 3, 1, "JO70XX"), qso("1230", "Q1DDD", 4, 1, "JO63DD")}},
+        {B, "JO61BB", {qso("1200", A, 1, 1, "JO60AA")}},
+        {"Q1CCC", "JO62CC", {qso("1210", A, 1, 2, "JO60AA")}},
+        {"Q1DDD", "JO63DD", {qso("1300", B, 1, 1, "JO61BB")}},
+    };
+    const Contest contest = check(logs, {});
+    const LogEntry& log = contest.logs.front();
+    const Score& s = log.score;
+    EXPECT_EQ(s.claimedQsos, 4);
+    EXPECT_EQ(s.confirmedQsos, 3);
+    EXPECT_EQ(s.points, 116 + 232 + 297);
+    EXPECT_EQ(s.squares, 3); // JO61, JO62, JO70
+    EXPECT_EQ(s.lostOwn, 1);
+    EXPECT_DOUBLE_EQ(s.errorRate, 0.25);
+    EXPECT_EQ(s.rank, 1);
+    ASSERT_GE(s.odxQso, 0);
+    EXPECT_EQ(contest.calls.text(log.qsos[size_t(s.odxQso)].call), u"Q1XYZ"_s);
+
+    const QString ubn = UbnReport(contest, log);
+    for (const char* text : {"Unique (U): 1", "Not in log (N): 1",
+                             "yours: 160507;1230;Q1DDD;1;59;004;59;001;;JO63DD;;;;;",
+                             "Confirmed: 3 QSOs, 645 points; ODX Q1XYZ JO70XX 296 km; 3 squares",
+                             "Lost by your own errors: 1 of 4 QSOs (25.0 %)"})
+        EXPECT_TRUE(ubn.contains(QLatin1StringView(text))) << text << "\n" << ubn.toStdString();
+    const QStringList csv = QString::fromUtf8(ResultsCsv(contest)).split(u"\r\n"_s);
+    EXPECT_TRUE(csv[0].startsWith(u"band,category,rank,call,locator,status,file"_s));
+    EXPECT_TRUE(csv[1].startsWith(u"145 MHz,SO,1,Q1AAA,JO60AA,ranked,Q1AAA.edi,4,0,3,645,"_s))
+        << csv[1].toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(ResultsJson(contest)).object();
+    const QJsonObject first = json[u"logs"_s].toArray()[0].toObject();
+    QStringList verdicts;
+    for (const QJsonValue qso : first[u"qsos"_s].toArray())
+        verdicts << qso[u"verdict"_s].toString();
+    EXPECT_EQ(verdicts, (QStringList{u"confirmed"_s, u"confirmed"_s, u"unique"_s, u"nil"_s}));
+    EXPECT_EQ(json[u"verdicts"_s][u"confirmed"_s].toInt(), 4); // B's and C's too
+    EXPECT_EQ(first[u"confirmed"_s][u"points"_s].toInt(), 645);
+}
+
+// A report's name comes from the call: no call names a file outside the folder.
+TEST(CrossCheckReports, NamesStayInTheFolder) {
+    std::vector<LogInput> inputs;
+    for (const char* call : {"Q1AB/P", "Q1AB_P", "../Q1AB", "Q1AB/P"})
+        inputs.push_back({u"%1.edi"_s.arg(inputs.size()),
+                          ediLog({call, "JO60AA", {qso("1200", B, 1, 1, "JO61BB")}}),
+                          false,
+                          {}});
+    const Contest contest = CrossCheck(std::move(inputs), {});
+    const std::vector<QString> names = ReportNames(contest);
+    EXPECT_EQ(names[0], QString()); // the same station and band as the last: not used
+    EXPECT_EQ(names[1], u"Q1AB_P-145_MHz"_s);
+    EXPECT_EQ(names[2], QString()); // "../Q1AB" is no call: its log takes no part
+    EXPECT_EQ(names[3], u"Q1AB_P-145_MHz-2"_s);
+}
+
+// An ADIF log takes part as an EDI log does, a log a band.
+TEST(CrossCheck, AnAdifLogConfirmsAndIsConfirmed) {
+    const QByteArray adif =
+        "<STATION_CALLSIGN:5>Q1AAA<MY_GRIDSQUARE:6>JO60AA<CALL:5>Q1BBB<QSO_DATE:8>20160507"
+        "<TIME_ON:4>1200<BAND:2>2m<MODE:3>SSB<RST_SENT:2>59<RST_RCVD:2>59<STX:3>001<SRX:3>001"
+        "<GRIDSQUARE:6>JO61BB<EOR>\n"
+        "<STATION_CALLSIGN:5>Q1AAA<MY_GRIDSQUARE:6>JO60AA<CALL:5>Q1CCC<QSO_DATE:8>20160507"
+        "<TIME_ON:4>1300<BAND:4>70cm<MODE:3>SSB<GRIDSQUARE:6>JO62CC<EOR>\n";
+    std::vector<LogInput> inputs{
+        {u"a.adi"_s, adif, false, {}},
+        {u"b.edi"_s, ediLog({B, "JO61BB", {qso("1201", A, 1, 1, "JO60AA")}}), false, {}}};
+    const Contest contest = CrossCheck(std::move(inputs), {});
+    ASSERT_EQ(contest.logs.size(), size_t(3)); // 2 m and 70 cm of the ADIF log, then B
+    EXPECT_EQ(contest.logs[0].bandText, u"145 MHz"_s);
+    EXPECT_EQ(VerdictCode(contest.logs[0].qsos[0].verdict), u"confirmed"_s);
+    EXPECT_EQ(contest.logs[0].qsos[0].points, 116);
+    EXPECT_EQ(VerdictCode(contest.logs[1].qsos[0].verdict), u"unique"_s);
+    EXPECT_EQ(VerdictCode(contest.logs[2].qsos[0].verdict), u"confirmed"_s);
 }
 
 // Debian's chromium, headless; without it the test is skipped.
