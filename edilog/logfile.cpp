@@ -1,10 +1,10 @@
 #include "logfile.h"
 
+#include "contestlog/text.h"
 #include "ui/text.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 using namespace Qt::StringLiterals;
 
@@ -46,13 +46,7 @@ LogText ReadLogFile(const QString& path) {
 }
 
 QString DecodeLogBytes(QByteArrayView bytes) {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes = bytes.sliced(3);
-    QStringDecoder utf8(QStringConverter::Utf8);
-    QString text = utf8(bytes);
-    if (utf8.hasError())
-        text = QString::fromLatin1(bytes);
-    return ui::crLfLineBreaks(std::move(text));
+    return ui::crLfLineBreaks(contestlog::DecodeLogText(bytes));
 }
 
 LogText ReadLogFiles(const QStringList& paths) {

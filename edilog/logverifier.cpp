@@ -1180,21 +1180,8 @@ QByteArray Verifier::fixed() const {
 
 } // namespace
 
-QString SeverityName(Severity severity) {
-    switch (severity) {
-    case Severity::Error:
-        return u"error"_s;
-    case Severity::Warning:
-        return u"warning"_s;
-    case Severity::Note:
-        break;
-    }
-    return u"note"_s;
-}
-
 qsizetype VerifyResult::count(Severity severity) const {
-    return std::count_if(findings.begin(), findings.end(),
-                         [&](const Finding& f) { return f.severity == severity; });
+    return contestlog::CountFindings(findings, severity);
 }
 
 std::vector<VerifyResult> VerifyLogs(const std::vector<QByteArrayView>& logs,

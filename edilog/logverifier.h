@@ -4,6 +4,7 @@
 // present them.
 #pragma once
 
+#include "contestlog/finding.h"
 #include "countryfile.h"
 
 #include <QByteArray>
@@ -14,15 +15,10 @@
 
 namespace edilog {
 
-enum class Severity { Error, Warning, Note };
-QString SeverityName(Severity severity); // "error", "warning", "note"
-
-struct Finding {
-    qsizetype line = 0; // 1-based line of the log; 0 for the log as a whole
-    Severity severity = Severity::Error;
-    QString code; // stable: scripts and the guide's table rely on it
-    QString text;
-};
+// The findings' types live with the model of a contest log, which its readers fill too.
+using contestlog::Finding;
+using contestlog::Severity;
+using contestlog::SeverityName;
 
 // One claim of the header beside what the QSO lines give.
 struct ClaimCheck {

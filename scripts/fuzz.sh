@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 
 cmake --preset fuzz > /dev/null # clang, in build-fuzz
-targets=(fuzz_extract fuzz_bearing fuzz_addtxt fuzz_lookup fuzz_n1mm fuzz_wsjtx fuzz_lists fuzz_verify)
+targets=(fuzz_extract fuzz_bearing fuzz_addtxt fuzz_lookup fuzz_n1mm fuzz_wsjtx fuzz_lists fuzz_verify
+         fuzz_adif fuzz_cabrillo fuzz_ediwriter)
 cmake --build --preset fuzz --target "${targets[@]}"
 
 # Seeds: the sample logs and each target's own corpus; findings go to build-fuzz/findings.
@@ -17,7 +18,10 @@ declare -A seeds=([fuzz_extract]="tests/data/edi fuzz/corpus/extract"
                   [fuzz_n1mm]="fuzz/corpus/n1mm"
                   [fuzz_wsjtx]="fuzz/corpus/wsjtx"
                   [fuzz_lists]="fuzz/corpus/lists"
-                  [fuzz_verify]="tests/data/edi")
+                  [fuzz_verify]="tests/data/edi"
+                  [fuzz_adif]="fuzz/corpus/adif"
+                  [fuzz_cabrillo]="fuzz/corpus/cabrillo"
+                  [fuzz_ediwriter]="fuzz/corpus/ediwriter tests/data/edi")
 mkdir -p build-fuzz/findings
 for target in "${targets[@]}"; do
     corpus=build-fuzz/corpus/$target
