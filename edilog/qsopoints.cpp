@@ -51,15 +51,19 @@ std::optional<double> LocatorDistanceKm(QByteArrayView from, QByteArrayView to,
 }
 
 qint64 DistancePoints(double km, const PointRule& rule) {
+    // A whole number of km comes out of the cosines a hair short (139 km along a meridian as
+    // 138.99999999999), which truncation would cost a point. A millimetre is far above that
+    // error and far below anything the locators can tell apart.
+    constexpr double kArithmeticKm = 1e-6;
     switch (rule.count) {
     case PointRule::Count::Rounded:
         return qint64(std::llround(km));
     case PointRule::Count::Whole:
-        return qint64(std::floor(km));
+        return qint64(std::floor(km + kArithmeticKm));
     case PointRule::Count::WholePlusOne:
         break;
     }
-    return qint64(std::floor(km)) + 1;
+    return qint64(std::floor(km + kArithmeticKm)) + 1;
 }
 
 } // namespace edilog

@@ -2,6 +2,7 @@
 // awkward case; the format told from the bytes; bands and modes between the formats; and
 // bytes no log holds.
 #include "contestlog/reader.h"
+#include "support/printers.h"
 #include "support/samples.h"
 
 #include <QFile>
@@ -261,6 +262,45 @@ TEST(ReadReg1test, KeepsWhatTheRulesAndTheFixNeed) {
         {4, "repeated-key"}, {5, "unknown-key"},  {6, "header-line"},
         {10, "qso-fields"},  {11, "qso-fields"},  {12, "qso-fields"}};
     EXPECT_EQ(found, expected);
+}
+
+// Every format's header fields, each with its line; the own station from the header where
+// the QSO does not say it.
+TEST(ReadContestLog, HeaderFieldsKeepTheirLines) {
+    const struct {
+        QByteArray bytes;
+        const char* field;   // key=written=value@line
+        const char* station; // the first QSO's own call and locator
+    } cases[] = {
+        {"Log\n<adif_ver:5>3.1.4\n<ProgramId>MixW\n<EOH>\n<CALL:5>Q2ABC<EOR>",
+         "PROGRAMID=ProgramId=MixW@3", "|"},
+        {"<ADX>\n<HEADER>\n<PROGRAMID>monolog</PROGRAMID>\n</HEADER><RECORDS><RECORD><CALL>Q2ABC"
+         "</CALL><STATION_CALLSIGN>Q1ABC</STATION_CALLSIGN></RECORD></RECORDS></ADX>",
+         "PROGRAMID=PROGRAMID=monolog@3", "Q1ABC|"},
+        {"START-OF-LOG: 3.0\nCallsign: Q1ABC/R\nGRID-LOCATOR: JO01\nQSO: 144 PH 2024-05-06 1234 "
+         "Q1ABC/R JO02 Q2ABC JO03\n",
+         "CALLSIGN=Callsign=Q1ABC/R@2", "Q1ABC/R|JO02"},
+        {"[REG1TEST;1]\r\npcall= Q1ABC \r\nPWWLo=JO01AA\r\n[Remarks]\r\n[QSORecords;1]\r\n"
+         "240506;1234;Q2ABC;1;59;001;59;002;;JO02AB;100;;;;\r\n",
+         "PCall=pcall=Q1ABC@2", "Q1ABC|JO01AA"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes.left(40).toStdString());
+        const ContestLog log = ReadContestLog(c.bytes);
+        const QString expected = QString::fromLatin1(c.field);
+        const HeaderField* field = log.field(expected.section(u'=', 0, 0));
+        ASSERT_NE(field, nullptr);
+        const HeaderField& f = *field;
+        EXPECT_EQ(u"%1=%2=%3@%4"_s.arg(f.key, f.written, f.value).arg(f.line), expected);
+        ASSERT_FALSE(log.qsos.empty());
+        EXPECT_EQ(log.stationCall(log.qsos[0]) + u'|' + log.stationLocator(log.qsos[0]),
+                  QString::fromLatin1(c.station));
+    }
+    ContestLog log = ReadContestLog("<CALL:5>Q2ABC<EOR>");
+    log.setValue(u"PCall"_s, u"Q1ABC"_s); // what a conversion gives a log that lacks it
+    log.setValue(u"pcall"_s, u"Q1ABD"_s);
+    EXPECT_EQ(log.header.size(), 1u);
+    EXPECT_EQ(log.stationCall(log.qsos[0]), u"Q1ABD"_s);
 }
 
 TEST(DetectFormat, FromTheBytesThenTheName) {

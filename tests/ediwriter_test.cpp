@@ -2,6 +2,7 @@
 // comes back the same through its EDI, and what the format cannot hold is written sensibly.
 #include "contestlog/ediwriter.h"
 #include "contestlog/reader.h"
+#include "support/printers.h"
 #include "support/samples.h"
 
 #include <gtest/gtest.h>

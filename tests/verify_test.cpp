@@ -185,6 +185,23 @@ TEST(QsoPoints, FormatDocumentsExampleFromJO65FR) {
             << locator;
 }
 
+TEST(QsoPoints, AWholeNumberOfKilometresKeepsItsPoint) {
+    const struct {
+        const char *from, *to;
+        qint64 points;
+    } cases[] = {
+        {"KN12KR", "KN13KX", 140}, // one meridian, 1.25 degrees: 139 km exactly
+        {"KN13KX", "KN12KR", 140},
+        {"KN12KR", "KN17KR", 557}, // 5 degrees: 556 km
+        {"KN12KR", "KN15KF", 279}, // 2.5 degrees: 278 km
+        // Just beside the equator, 1.25 degrees of longitude are 9 mm short of 139 km.
+        {"JJ00AA", "JJ00PA", 139},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DistancePoints(*LocatorDistanceKm(c.from, c.to), kPointRules[0]), c.points)
+            << c.from << " " << c.to;
+}
+
 TEST(CountryFile, ExactCallThenLongestPrefix) {
     const CountryFile file =
         CountryFile::parse("Germany: 14: 28: EU: 51.0: -10.0: -1.0: DL:\n    DA,DL,=OE/DL1XYZ;\n"
