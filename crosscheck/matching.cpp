@@ -5,7 +5,6 @@
 #include <QHash>
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdlib>
 
 using namespace Qt::StringLiterals;
@@ -13,6 +12,14 @@ using namespace Qt::StringLiterals;
 namespace crosscheck {
 
 namespace {
+
+// Whole km as the points count them, so that a QSO's km and points agree (139 km exactly
+// along a meridian, which the cosines give a hair short, is 139 km and 140 points).
+constexpr edilog::PointRule kWholeKm{"whole km", 111.2, false, edilog::PointRule::Count::Whole};
+
+qint32 wholeKm(double km) {
+    return qint32(edilog::DistancePoints(km, kWholeKm));
+}
 
 quint64 key(int band, quint32 call) {
     return (quint64(quint32(band)) << 32) | call;
@@ -269,7 +276,7 @@ void Matcher::score(const LogEntry& log, QsoCheck& qso) const {
     const auto km = edilog::LocatorDistanceKm(own, other);
     if (!km)
         return;
-    qso.km = qint32(std::floor(*km));
+    qso.km = wholeKm(*km);
     qso.points = qint32(edilog::DistancePoints(*km, edilog::kPointRules[0]) *
                         contest_.bands[size_t(log.band)].multiplier);
 }
@@ -299,7 +306,7 @@ void Matcher::compare(qint32 ours, QsoCheck& qso, qint32 theirs, qint32 line, bo
         if (own == Verdict::BustedLocator) {
             const auto km = edilog::LocatorDistanceKm(QByteArrayView(qso.locator.data(), 6),
                                                       QByteArrayView(m.ownLocator.data(), 6));
-            qso.km = km ? qint32(std::floor(*km)) : -1;
+            qso.km = km ? wholeKm(*km) : -1;
         }
         return;
     }
