@@ -337,6 +337,17 @@ TEST_F(CommandLineTest, CrossCheckWritesItsReportsAndNothingElse) {
     const QJsonObject results = QJsonDocument::fromJson(readFile("out/results.json")).object();
     EXPECT_EQ(results[u"logs"_s].toArray().size(), 68);
     EXPECT_EQ(results[u"contest"_s][u"name"_s], u"Cupa Napoca 2016"_s);
+    // One station's view as JSON: its two logs alone.
+    QString output, errors;
+    QTextStream out(&output), err(&errors);
+    EXPECT_EQ(cli::runCommand(u"crosscheck"_s, {logs, u"--as"_s, u"yo5ouc"_s, u"--json"_s},
+                              dir.path(), out, err),
+              0);
+    out.flush();
+    QStringList calls;
+    for (const QJsonValue log : QJsonDocument::fromJson(output.toUtf8())[u"logs"_s].toArray())
+        calls << log[u"call"_s].toString() + u' ' + log[u"band"_s].toString();
+    EXPECT_EQ(calls, (QStringList{u"YO5OUC 145 MHz"_s, u"YO5OUC 435 MHz"_s}));
 }
 
 } // namespace

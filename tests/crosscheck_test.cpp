@@ -37,6 +37,7 @@ struct TestLog {
     const char* call;
     const char* locator;
     QStringList qsos;
+    bool checkLog = false;
 };
 
 QByteArray ediLog(const TestLog& log) {
@@ -52,7 +53,8 @@ QByteArray ediLog(const TestLog& log) {
 Contest check(const std::vector<TestLog>& logs, const ContestRules& rules) {
     std::vector<LogInput> inputs;
     for (const TestLog& log : logs)
-        inputs.push_back({QString::fromLatin1(log.call) + u".edi"_s, ediLog(log), false, {}});
+        inputs.push_back(
+            {QString::fromLatin1(log.call) + u".edi"_s, ediLog(log), log.checkLog, {}});
     return CrossCheck(std::move(inputs), rules);
 }
 
@@ -198,6 +200,27 @@ TEST(CrossCheck, EachKindOfQsoGetsItsVerdictAndPoints) {
          Fault::Other,
          0,
          [](ContestRules& r) { r.errorCost = ErrorCost::BothSides; }},
+        {"the other side busted our call, and that costs both",
+         {b({withA("1201")}), a({qso("1200", "Q1BBD", 1, 1, "JO61BB")})},
+         Verdict::BustedCall,
+         0,
+         Fault::Other,
+         0,
+         [](ContestRules& r) { r.errorCost = ErrorCost::BothSides; },
+         "Q1AAA logged your call as Q1BBD"},
+        {"a check log confirms",
+         {a({qso("1200", B, 1, 1, "JO61BB")}), TestLog{B, "JO61BB", {withA("1200")}, true}},
+         Verdict::Confirmed,
+         116},
+        {"a check log is a witness",
+         {a({qso("1200", "Q1XYZ", 1, 1, "JO70XX")}),
+          TestLog{"Q1CCC", "JO62CC", {qso("1210", "Q1XYZ", 1, 1, "JO70XX")}, true}},
+         Verdict::Witnessed,
+         297,
+         Fault::None,
+         0,
+         [](ContestRules& r) { r.witnesses = 1; },
+         "1 other log(s) have the call"},
         {"unique", {a({qso("1200", "Q1XYZ", 1, 1, "JO70XX")})}, Verdict::Unique, 297},
         {"one witness of two asked",
          {a({qso("1200", "Q1XYZ", 1, 1, "JO70XX")}),
@@ -446,6 +469,7 @@ TEST(ContestRules, EachFaultIsToldWithItsLine) {
         const char* text;
     } cases[] = {
         {"[contest]", "[konkurs]", 0, "there is no [contest] section"},
+        {"[contest]", "[Contest]", 0, "there is no [contest] section"}, // as configparser
         {"[band2]", "[bandx]", 7, "bands=2 but there is no [band2] section"},
         {"regexp=430|432", "regexp=43(0|432", 22, "is no regular expression"},
         {"[log]", "[band1]", 15, "[band1] again (first on line 12)"},
@@ -525,7 +549,7 @@ TEST(CrossCheck, ALogsScoreAndReports) {
           qso("1220", "Q1XYZ", 3, 1, "JO70XX"), qso("1230", "Q1DDD", 4, 1, "JO63DD")}},
         {B, "JO61BB", {qso("1200", A, 1, 1, "JO60AA")}},
         {"Q1CCC", "JO62CC", {qso("1210", A, 1, 2, "JO60AA")}},
-        {"Q1DDD", "JO63DD", {qso("1300", B, 1, 1, "JO61BB")}},
+        {"Q1DDD", "JO63DD", {qso("1300", B, 1, 1, "JO61BB")}, true},
     };
     const Contest contest = check(logs, {});
     const LogEntry& log = contest.logs.front();
@@ -537,6 +561,9 @@ TEST(CrossCheck, ALogsScoreAndReports) {
     EXPECT_EQ(s.lostOwn, 1);
     EXPECT_DOUBLE_EQ(s.errorRate, 0.25);
     EXPECT_EQ(s.rank, 1);
+    EXPECT_EQ(s.ranked, 3); // A, B and C; D is a check log
+    EXPECT_EQ(LogStatusCode(contest.logs[3].status), u"check"_s);
+    EXPECT_EQ(contest.logs[3].score.rank, 0);
     ASSERT_GE(s.odxQso, 0);
     EXPECT_EQ(contest.calls.text(log.qsos[size_t(s.odxQso)].call), u"Q1XYZ"_s);
 
