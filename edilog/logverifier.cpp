@@ -206,7 +206,9 @@ struct Qso {
 
 class Verifier {
 public:
-    Verifier(QByteArrayView log, const CountryFile& countries) : countries_(countries) {
+    // mend: QSO fields are repaired where the repair is mechanical, as the fixed copy wants.
+    Verifier(QByteArrayView log, const CountryFile& countries, bool mend = false)
+        : countries_(countries), mend_(mend) {
         parse(log);
         checkHeader();
         checkQsos();
@@ -234,6 +236,7 @@ private:
     void checkClaimFormat(const char* key, int fields);
     void checkQsos();
     void checkQsoFields(Qso& qso);
+    void repairQsoFields(Qso& qso);
     void scoreAndFlag();
     void recognisePoints();
     void recountClaims();
@@ -251,6 +254,8 @@ private:
     QString recountedClaim(const char* key) const;
 
     const CountryFile& countries_;
+    const bool mend_;
+    std::deque<QByteArray> mended_; // the repaired fields' bytes, which Qso::fields views
     std::vector<Finding> findings_;
     std::vector<Line> lines_;
     // Indexes into lines_: what came before [REG1TEST;1], the remarks, lines in brackets that
@@ -620,6 +625,47 @@ bool rstFitsMode(QByteArrayView rst, char mode) {
     }
 }
 
+// What a logger or a hand got wrong in a way with one right answer: spaces around a field, a
+// call or locator in lower case, a '/' after a number, the RST run into the number with the
+// number's field left empty. Each is a note of its own; the fixed copy makes the repair.
+void Verifier::repairQsoFields(Qso& qso) {
+    auto& f = qso.fields;
+    const auto repair = [&](size_t i, QByteArray to, const QString& what) {
+        add(qso.line, Severity::Note, "qso-fix", what);
+        if (mend_)
+            f[i] = mended_.emplace_back(std::move(to));
+    };
+    for (size_t i = 0; i < f.size(); ++i)
+        if (const QByteArrayView trimmed = f[i].trimmed(); trimmed.size() != f[i].size())
+            repair(i, trimmed.toByteArray(),
+                   u"the corrected copy takes the spaces out of field %1 \"%2\""_s.arg(i + 1).arg(
+                       text(f[i])));
+    for (const size_t i : {size_t(2), size_t(9)}) {
+        const std::string capitals = upper(f[i]);
+        if (capitals != sv(f[i]))
+            repair(i, QByteArray::fromStdString(capitals),
+                   u"the corrected copy writes %1 in capitals"_s.arg(text(f[i])));
+    }
+    for (const size_t i : {size_t(5), size_t(7)})
+        if (f[i].size() > 1 && f[i].endsWith('/') && allDigits(f[i].chopped(1)))
+            repair(i, f[i].chopped(1).toByteArray(),
+                   u"the corrected copy drops the '/' after the number %1"_s.arg(text(f[i])));
+    // "59001;;": an RST of 2 characters (3 in CW) and a number of 3 or 4 digits.
+    const bool cw = f[3] == "2";
+    for (const size_t i : {size_t(4), size_t(6)}) {
+        const QByteArrayView run = f[i];
+        const qsizetype rst = cw || run.size() == 7 ? 3 : 2;
+        if (!f[i + 1].isEmpty() || !allDigits(run) || run.size() < rst + 3 || run.size() > rst + 4)
+            continue;
+        const QByteArray whole = run.toByteArray();
+        repair(i, whole.first(rst),
+               u"the corrected copy splits %1 into the RST %2 and the number %3"_s.arg(
+                   text(whole), text(whole.first(rst)), text(whole.sliced(rst))));
+        if (mend_)
+            f[i + 1] = mended_.emplace_back(whole.sliced(rst));
+    }
+}
+
 void Verifier::checkQsoFields(Qso& qso) {
     auto& f = qso.fields;
     if (f.size() == 16 && f[15].isEmpty()) {
@@ -632,6 +678,7 @@ void Verifier::checkQsoFields(Qso& qso) {
         return;
     }
     qso.usable = true;
+    repairQsoFields(qso);
     const auto bad = [&](const char* code, const QString& message) {
         add(qso.line, Severity::Error, code, message);
     };
@@ -1208,7 +1255,7 @@ VerifyResult VerifyLog(QByteArrayView log, QByteArrayView database, const Countr
 }
 
 QByteArray FixedLog(QByteArrayView log, const CountryFile& countries) {
-    return Verifier(log, countries).fixed();
+    return Verifier(log, countries, true).fixed();
 }
 
 } // namespace edilog

@@ -5,6 +5,7 @@
 #include "support/samples.h"
 
 #include <QFile>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -133,6 +134,64 @@ TEST(VerifyLog, EachDefectIsFoundAtItsLine) {
             });
         EXPECT_TRUE(found) << "findings: " << result.findings.size();
     }
+}
+
+// What a logger or a hand got wrong in a way with one right answer: a note for the repair,
+// and a corrected copy that verifies clean and keeps the QSO's points.
+TEST(VerifyLog, TheCorrectedCopyRepairsWhatIsMechanical) {
+    const struct {
+        const char *from, *to;
+    } cases[] = {
+        {"160507;1401;S51ZO;2;599;001;599;001;;JN86DR;",
+         "160507;1401 ;S51ZO ; 2;599;001 ;599;001;;JN86DR ;"},
+        {"S51ZO;2;599;001;599;001;;JN86DR;", "s51zo;2;599;001;599;001;;jn86dr;"},
+        {"S51ZO;2;599;001;599;001;", "S51ZO;2;599;001/;599;001/;"},
+        {"S51ZO;2;599;001;599;001;", "S51ZO;2;599001;;599001;;"},
+        {"S51ZO;2;599;001;599;001;", "S51ZO;6;59001;;590001;;"}, // 2 RST digits in FM
+        {"S51ZO;2;599;001;599;001;;JN86DR;1800;", "S51ZO;2;599;001;599001;;;JN86DR;;"},
+    };
+    const QByteArray clean = cleanLog();
+    const VerifyResult before = VerifyLog(clean, {}, countries());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.to);
+        QByteArray log = clean;
+        log.replace(c.from, c.to);
+        ASSERT_NE(log, clean);
+        const VerifyResult result = VerifyLog(log, {}, countries());
+        EXPECT_TRUE(
+            std::any_of(result.findings.begin(), result.findings.end(), [](const Finding& f) {
+                return f.code == u"qso-fix"_s && f.line == 41 && f.severity == Severity::Note;
+            }));
+        const VerifyResult fixed = VerifyLog(FixedLog(log, countries()), {}, countries());
+        EXPECT_EQ(fixed.count(Severity::Error), 0);
+        EXPECT_FALSE(std::any_of(fixed.findings.begin(), fixed.findings.end(),
+                                 [](const Finding& f) { return f.code == u"qso-fix"_s; }));
+        ASSERT_EQ(fixed.qsos.size(), before.qsos.size());
+        EXPECT_EQ(fixed.qsos.front().points, before.qsos.front().points);
+        EXPECT_TRUE(fixed.qsos.front().valid);
+    }
+}
+
+// The format description's own example, with the numbers it prints.
+TEST(VerifyLog, TheFormatsExampleIsKnownGood) {
+    if (countries().empty())
+        GTEST_SKIP() << "no cty.dat: scripts/deps.sh installs hamradio-files";
+    const VerifyResult result =
+        VerifyLog(readAll(testing_support::logSamplesDir().filePath(u"handbook-oz1fdj.edi"_s)), {},
+                  countries());
+    EXPECT_EQ(result.count(Severity::Error), 0);
+    for (const auto& [key, value] : {std::pair{u"CQSOP"_s, u"11579"_s},
+                                     {u"CToSc"_s, u"11579"_s},
+                                     {u"CDXCs"_s, u"7;0;1"_s},
+                                     // it claims 1302, the QSO's points, which is allowed
+                                     {u"CODXC"_s, u"OY9JD;IP62OA;1301"_s}}) {
+        EXPECT_EQ(claim(result, key).recomputed, value) << key.toStdString();
+        EXPECT_FALSE(claim(result, key).differs) << key.toStdString();
+    }
+    EXPECT_TRUE(claim(result, u"CWWLs"_s).recomputed.startsWith(u"19;"_s));
+    EXPECT_EQ(std::count_if(result.qsos.begin(), result.qsos.end(),
+                            [](const QsoResult& q) { return q.valid; }),
+              24);
 }
 
 TEST(VerifyLog, LoggersWaysOfCountingAreNamedOnce) {
