@@ -84,55 +84,18 @@ inline std::vector<QByteArrayView> split(QByteArrayView line, char separator) {
     return fields;
 }
 
-// A byte at a time, which the compiler keeps in registers: calls and locators are short, and
-// a million lines pass by. The last multiplication spreads the bits into the top ones.
-inline quint64 quickHash(std::string_view text) {
-    quint64 h = text.size();
-    for (const char c : text)
-        h = h * 0x100000001B3ull + uchar(c);
-    return h * 0x9E3779B97F4A7C15ull;
-}
-
-struct QuickHash {
-    size_t operator()(std::string_view text) const { return size_t(quickHash(text)); }
-};
-
-// A set of texts that answers "surely not" at the cost of one hash: a million database lines
-// pass it, and only the few it lets through are looked up in a map.
-class TextFilter {
-public:
-    void add(std::string_view text) {
-        const size_t at = index(text);
-        bits_[at / 64] |= quint64(1) << (at % 64);
-    }
-    bool mayHold(std::string_view text) const {
-        const size_t at = index(text);
-        return bits_[at / 64] >> (at % 64) & 1;
-    }
-
-private:
-    // 32 KB, which stays in the first-level cache: 4 % false hits for 10,000 texts.
-    static constexpr int kIndexBits = 18;
-    static size_t index(std::string_view text) {
-        return size_t(quickHash(text) >> (64 - kIndexBits));
-    }
-    std::vector<quint64> bits_ = std::vector<quint64>((size_t(1) << kIndexBits) / 64);
-};
-
 // What the station database holds for the calls and locators of the logs being verified: the
-// answers view the database's bytes, the keys the texts kept here.
-using Answers = std::unordered_map<std::string_view, std::vector<std::string_view>, QuickHash>;
+// answers view the database's bytes, the keys the texts kept here. stationdb/ finds them.
+using Answers = std::unordered_map<std::string_view, std::vector<std::string_view>>;
 struct DatabaseFacts {
     Answers locatorsOf; // by call
     Answers callsAt;    // by locator
-    TextFilter calls, locators;
     std::deque<std::string> keys;
 
-    void want(Answers& answers, TextFilter& filter, std::string key) {
+    void want(Answers& answers, std::string key) {
         if (answers.count(key))
             return;
-        filter.add(keys.emplace_back(std::move(key)));
-        answers.try_emplace(keys.back());
+        answers.try_emplace(keys.emplace_back(std::move(key)));
     }
 };
 

@@ -1,5 +1,6 @@
 // What the station database says about the log's calls and locators.
 #include "qsopoints.h"
+#include "stationdb/records.h"
 #include "verifier.h"
 
 using namespace Qt::StringLiterals;
@@ -9,7 +10,7 @@ namespace edilog::verifying {
 void Verifier::wantCalls(DatabaseFacts& facts) const {
     for (const Qso& qso : qsos_)
         if (qso.usable && !qso.error && !qso.duplicate && qso.complete)
-            facts.want(facts.locatorsOf, facts.calls, upper(qso.fields[2]));
+            facts.want(facts.locatorsOf, upper(qso.fields[2]));
 }
 
 // Only a call the database lacks makes its locator's stations worth knowing.
@@ -17,35 +18,29 @@ void Verifier::wantLocators(DatabaseFacts& facts) const {
     for (const Qso& qso : qsos_)
         if (qso.usable && !qso.error && !qso.duplicate && qso.complete &&
             facts.locatorsOf.find(upper(qso.fields[2]))->second.empty())
-            facts.want(facts.callsAt, facts.locators, upper(qso.fields[9]));
+            facts.want(facts.callsAt, upper(qso.fields[9]));
 }
 
-// One pass over the file for every log at once, for the calls or for the locators: a
-// record's call is the text after the line's first space, its locator the text before it.
+// One pass over the file for every log at once, for the calls or for the locators.
 void scanDatabase(QByteArrayView database, DatabaseFacts& facts, bool byCall) {
     Answers& answers = byCall ? facts.locatorsOf : facts.callsAt;
-    const TextFilter& filter = byCall ? facts.calls : facts.locators;
     if (answers.empty())
         return;
-    qsizetype at = 0;
-    while (at < database.size()) {
-        qsizetype end = database.indexOf('\n', at);
-        if (end < 0)
-            end = database.size();
-        QByteArrayView line = database.sliced(at, end - at);
-        at = end + 1;
-        if (line.endsWith('\r'))
-            line.chop(1);
-        const qsizetype space = line.indexOf(' ');
-        if (space <= 0)
-            continue;
-        const std::string_view locator(line.data(), size_t(space));
-        const std::string_view call(line.data() + space + 1, size_t(line.size() - space - 1));
-        const std::string_view key = byCall ? call : locator;
-        if (filter.mayHold(key))
-            if (const auto found = answers.find(key); found != answers.end())
-                found->second.push_back(byCall ? locator : call);
-    }
+    QList<QByteArrayView> wanted;
+    wanted.reserve(qsizetype(answers.size()));
+    for (const auto& entry : answers)
+        wanted.push_back(QByteArrayView(entry.first.data(), qsizetype(entry.first.size())));
+    const auto note = [&](QByteArrayView key, QByteArrayView answer) {
+        answers.find(sv(key))->second.push_back(sv(answer));
+    };
+    if (byCall)
+        stationdb::StoredCalls(database, wanted, [&](QByteArrayView call, QByteArrayView locator) {
+            note(call, locator);
+        });
+    else
+        stationdb::forEachRecordAt(
+            database, wanted,
+            [&](QByteArrayView call, QByteArrayView locator) { note(locator, call); });
 }
 
 void Verifier::noteDatabase(const DatabaseFacts& facts) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -521,6 +522,34 @@ StoredCalls::StoredCalls(QByteArrayView working, const QList<QByteArrayView>& wa
             lookUp();
     });
     lookUp();
+}
+
+void forEachRecordAt(
+    QByteArrayView database, const QList<QByteArrayView>& wanted,
+    const std::function<void(QByteArrayView call, QByteArrayView locator)>& found) {
+    if (wanted.isEmpty())
+        return;
+    // Most lines go after one test of a bit: their locator's first eight bytes, mixed.
+    const auto head = [](QByteArrayView text) {
+        quint64 word = 0;
+        std::memcpy(&word, text.data(), size_t(std::min<qsizetype>(8, text.size())));
+        return size_t((word ^ quint64(text.size())) * 0x9E3779B97F4A7C15ull >> 48);
+    };
+    std::vector<bool> mayBeWanted(size_t(1) << 16);
+    std::unordered_set<std::string_view> locators;
+    for (const QByteArrayView locator : wanted) {
+        mayBeWanted[head(locator)] = true;
+        locators.emplace(locator.data(), size_t(locator.size()));
+    }
+    forEachLine(database, [&](QByteArrayView line) {
+        const qsizetype space = line.indexOf(' ');
+        if (space <= 0)
+            return;
+        const QByteArrayView locator = line.first(space);
+        if (mayBeWanted[head(locator)] &&
+            locators.count(std::string_view(locator.data(), size_t(locator.size()))))
+            found(line.sliced(space + 1), locator);
+    });
 }
 
 } // namespace stationdb

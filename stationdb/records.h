@@ -169,6 +169,12 @@ struct RecordFields {
 };
 std::optional<RecordFields> recordFields(QStringView line);
 
+// Every record whose locator (the text before the line's first space) is one of `wanted`,
+// told in file order as found(call, locator), views into `database`: the stations at the
+// locators a log names, in one pass over a million lines.
+void forEachRecordAt(QByteArrayView database, const QList<QByteArrayView>& wanted,
+                     const std::function<void(QByteArrayView call, QByteArrayView locator)>& found);
+
 // The callsigns a working text holds, for the exact presence test of the imports.
 class StoredCalls {
 public:

@@ -166,6 +166,17 @@ TEST(StationRecords, StoredCallsTellManyAndLongCallsApart) {
     EXPECT_TRUE(asked.contains(QByteArrayView("Q1LONGCALL/x")));
 }
 
+TEST(StationRecords, TheStationsAtGivenLocatorsInFileOrder) {
+    const QByteArray database = "JN45AB Q1A\r\nJO60AB Q1B\r\nJN45AB Q1C\r\nJN45ABCD Q1D\r\n"
+                                "JN45A Q1E\r\n JN45AB\r\nJN45AB Q1F"; // the last without CR LF
+    QByteArray seen;
+    stationdb::forEachRecordAt(database, {"JN45AB", "JN45ABCD", "KN00AA"},
+                               [&](QByteArrayView call, QByteArrayView locator) {
+                                   seen += locator.toByteArray() + ' ' + call.toByteArray() + ',';
+                               });
+    EXPECT_EQ(seen, "JN45AB Q1A,JN45AB Q1C,JN45ABCD Q1D,JN45AB Q1F,");
+}
+
 // Fails the n-th piece of a write, as a full disk would.
 class FailingIo : public stationdb::FileIo {
 protected:
