@@ -9,7 +9,7 @@ using namespace Qt::StringLiterals;
 namespace edilog::verifying {
 
 // What a logger or a hand got wrong in a way with one right answer: spaces around a field, a
-// call or locator in lower case, a '/' after a number, the RST run into the number with the
+// locator in lower case, a '/' after a number, the RST run into the number with the
 // number's field left empty. Each is a note of its own; the fixed copy makes the repair.
 void Verifier::repairQsoFields(Qso& qso) {
     auto& f = qso.fields;
@@ -23,12 +23,10 @@ void Verifier::repairQsoFields(Qso& qso) {
             repair(i, trimmed.toByteArray(),
                    u"the corrected copy takes the spaces out of field %1 \"%2\""_s.arg(i + 1).arg(
                        text(f[i])));
-    for (const size_t i : {size_t(2), size_t(9)}) {
-        const std::string capitals = upper(f[i]);
-        if (capitals != sv(f[i]))
-            repair(i, QByteArray::fromStdString(capitals),
-                   u"the corrected copy writes %1 in capitals"_s.arg(text(f[i])));
-    }
+    // A call stays as it was logged: its case is the logger's word.
+    if (const std::string capitals = upper(f[9]); capitals != sv(f[9]))
+        repair(9, QByteArray::fromStdString(capitals),
+               u"the corrected copy writes the locator %1 in capitals"_s.arg(text(f[9])));
     for (const size_t i : {size_t(5), size_t(7)})
         if (f[i].size() > 1 && f[i].endsWith('/') && allDigits(f[i].chopped(1)))
             repair(i, f[i].chopped(1).toByteArray(),
