@@ -105,8 +105,6 @@ struct Line {
     bool crLf = false;
 };
 
-enum class Part { Before, Header, Remarks, Records, After };
-
 struct HeaderEntry {
     qsizetype line = 0;
     QByteArray value; // trimmed
@@ -155,9 +153,6 @@ private:
         findings_.push_back({line, severity, QString::fromLatin1(code), message});
     }
     void parse(QByteArrayView log);
-    void headerLine(const Line& line);
-    void sectionLine(const Line& line, QByteArrayView name);
-    void checkCharacters(const Line& line, Severity severity);
     void checkHeader();
     void checkClaimFormat(const char* key, int fields);
     void checkQsos();
@@ -183,15 +178,14 @@ private:
     const bool mend_;
     std::deque<QByteArray> mended_; // the repaired fields' bytes, which Qso::fields views
     std::vector<Finding> findings_;
+    std::vector<Finding> readerMore_; // the reader's notes of findings it did not keep
     std::vector<Line> lines_;
     // Indexes into lines_: what came before [REG1TEST;1], the remarks, lines in brackets that
     // are no section, and [END...] with what follows it.
     std::vector<qsizetype> preamble_, remarks_, strays_, trailer_;
     std::vector<std::pair<qsizetype, std::string>> headerOrder_; // line index, canonical key
     std::map<std::string, HeaderEntry> header_;
-    Part part_ = Part::Before;
     bool sawStart_ = false;
-    bool sawRemarks_ = false;
     qsizetype recordsLine_ = 0; // line number of [QSORecords;N]
     std::optional<qint64> recordsCount_;
     std::vector<Qso> qsos_;

@@ -110,6 +110,7 @@ VerifyResult Verifier::result() {
                 {0, Severity::Note, u"more"_s,
                  u"%1 more %2 finding(s) are not shown"_s.arg(count - kMaxFindingsPerCode)
                      .arg(QString::fromStdString(code))});
+    result.findings.insert(result.findings.end(), readerMore_.begin(), readerMore_.end());
     result.summary = summary_;
     result.convention = convention_;
     result.dxccChecked = !countries_.empty();

@@ -1,4 +1,5 @@
-// The log's lines, its sections and its header against the format's rules.
+// The log's layout, as the model's REG1TEST reader finds it, and the header against the rules.
+#include "contestlog/reader.h"
 #include "qsopoints.h"
 #include "verifier.h"
 
@@ -8,11 +9,6 @@ using namespace Qt::StringLiterals;
 
 namespace edilog::verifying {
 
-constexpr std::array<const char*, 37> kHeaderKeys{
-    "TName", "TDate", "PCall", "PWWLo", "PExch", "PAdr1", "PAdr2", "PSect", "PBand", "PClub",
-    "RName", "RCall", "RAdr1", "RAdr2", "RPoCo", "RCity", "RCoun", "RPhon", "RHBBS", "MOpe1",
-    "MOpe2", "STXEq", "SPowe", "SRXEq", "SAnte", "SAntH", "CQSOs", "CQSOP", "CWWLs", "CWWLB",
-    "CExcs", "CExcB", "CDXCs", "CDXCB", "CToSc", "CODXC", "LSoft"};
 constexpr std::array<const char*, 6> kRequiredKeys{"TName", "TDate", "PCall",
                                                    "PWWLo", "PSect", "PBand"};
 
@@ -42,212 +38,57 @@ constexpr std::array<Band, 15> kBands{{
     {"248 GHz", {"248000MHZ"}},
 }};
 
+// The layout is the model's: its REG1TEST reader finds the sections, the header keys and
+// the record lines, with the layout's findings. The rules below look at the bytes of the
+// lines it names, so that a corrected copy keeps every byte it does not mend.
 void Verifier::parse(QByteArrayView log) {
-    if (log.startsWith("\xEF\xBB\xBF")) {
-        add(1, Severity::Note, "bom", u"a byte order mark opens the log; it is passed over"_s);
+    contestlog::ContestLog model = contestlog::ReadReg1test(log);
+    for (Finding& finding : model.findings)
+        (finding.code == u"more"_s ? readerMore_ : findings_).push_back(std::move(finding));
+    if (log.startsWith("\xEF\xBB\xBF"))
         log = log.sliced(3);
-    }
-    qsizetype lfOnly = 0, firstLfOnly = 0;
     for (qsizetype at = 0, number = 1; at < log.size(); ++number) {
         qsizetype end = log.indexOf('\n', at);
-        const bool last = end < 0;
-        if (last)
+        if (end < 0)
             end = log.size();
         Line line{log.sliced(at, end - at), number, false};
-        if (line.text.endsWith('\r')) {
+        if (line.text.endsWith('\r'))
             line.text.chop(1);
-            line.crLf = !last;
-        }
-        if (!line.crLf && !(last && line.text.isEmpty()) && lfOnly++ == 0)
-            firstLfOnly = number;
         lines_.push_back(line);
         at = end + 1;
     }
-    if (lfOnly > 0)
-        add(firstLfOnly, Severity::Warning, "line-end",
-            u"%1 line(s) do not end in CR LF, from this one on"_s.arg(lfOnly));
-
-    for (const Line& line : lines_) {
-        const QByteArrayView trimmed = line.text.trimmed();
-        if (part_ != Part::After && trimmed.startsWith('[')) {
-            qsizetype end = trimmed.indexOf(';');
-            if (end < 0)
-                end = trimmed.indexOf(']');
-            sectionLine(line, trimmed.sliced(1, (end < 0 ? trimmed.size() : end) - 1));
-            continue;
-        }
-        switch (part_) {
-        case Part::Before: {
-            // Header lines without the opening line are still the header.
-            const qsizetype equals = trimmed.indexOf('=');
-            const std::string key = upper(trimmed.first(std::max<qsizetype>(equals, 0)));
-            if (equals > 0 && std::any_of(kHeaderKeys.begin(), kHeaderKeys.end(),
-                                          [&](const char* k) { return upper(k) == key; })) {
-                add(line.number, Severity::Error, "missing-section",
-                    u"the log does not begin with [REG1TEST;1]"_s);
-                part_ = Part::Header;
-                sawStart_ = true;
-                headerLine(line);
-            } else if (!trimmed.isEmpty()) {
-                preamble_.push_back(line.number - 1);
-            }
-            break;
-        }
-        case Part::Header:
-            headerLine(line);
-            break;
-        case Part::Remarks:
-            checkCharacters(line, Severity::Warning);
-            remarks_.push_back(line.number - 1);
-            break;
-        case Part::Records:
-            if (trimmed.isEmpty()) {
-                add(line.number, Severity::Warning, "blank-line",
-                    u"a blank line among the QSO records"_s);
-                break;
-            }
-            checkCharacters(line, Severity::Error);
-            qsos_.emplace_back();
-            qsos_.back().line = line.number;
-            qsos_.back().fields = split(line.text, ';');
-            break;
-        case Part::After:
-            trailer_.push_back(line.number - 1);
-            break;
-        }
+    for (const contestlog::HeaderField& field : model.header) {
+        const std::string key = field.key.toStdString();
+        headerOrder_.emplace_back(field.line - 1, key);
+        if (key.empty() || header_.count(key))
+            continue; // not Key=value, unknown, or again: the first one counts
+        const QByteArrayView trimmed = lines_[size_t(field.line - 1)].text.trimmed();
+        qsizetype split = trimmed.indexOf('=');
+        const qsizetype colon = trimmed.indexOf(':');
+        if (colon > 0 && (split < 0 || colon < split))
+            split = colon;
+        header_[key] = {field.line, trimmed.sliced(split + 1).trimmed().toByteArray()};
     }
-    if (!preamble_.empty())
-        add(lines_[size_t(preamble_.front())].number, Severity::Warning, "preamble",
-            u"%1 line(s) stand before [REG1TEST;1], which must come first"_s.arg(preamble_.size()));
-    if (!sawStart_)
-        add(1, Severity::Error, "missing-section", u"no [REG1TEST;1] line: this is no EDI log"_s);
-    if (recordsLine_ == 0)
-        add(qsizetype(lines_.size()), Severity::Error, "missing-section",
-            u"no [QSORecords;N] section"_s);
-    else if (!sawRemarks_)
-        add(recordsLine_, Severity::Error, "missing-section",
-            u"no [Remarks] section before the QSO records (it is there even when empty)"_s);
-}
-
-void Verifier::sectionLine(const Line& line, QByteArrayView name) {
-    checkCharacters(line, Severity::Warning);
-    const std::string_view given = sv(name);
-    const auto near = [&](std::string_view wanted) {
-        return given == wanted || editDistance(given, wanted) <= 2;
+    const auto indexes = [](const std::vector<contestlog::SourceLine>& lines,
+                            std::vector<qsizetype>& into) {
+        for (const contestlog::SourceLine& line : lines)
+            into.push_back(line.line - 1);
     };
-    const QByteArrayView trimmed = line.text.trimmed();
-    if (QByteArrayView(upper(name)).startsWith("END")) {
-        part_ = Part::After;
-        trailer_.push_back(line.number - 1);
-    } else if (part_ == Part::Before && near("REG1TEST")) {
-        sawStart_ = true;
-        part_ = Part::Header;
-        if (trimmed != "[REG1TEST;1]")
-            add(line.number, Severity::Error, "section-name",
-                u"%1: did you mean [REG1TEST;1]?"_s.arg(text(trimmed)));
-    } else if ((part_ == Part::Header || part_ == Part::Before) && near("Remarks")) {
-        sawRemarks_ = true;
-        part_ = Part::Remarks;
-        if (trimmed != "[Remarks]")
-            add(line.number, Severity::Error, "section-name",
-                u"%1: did you mean [Remarks]?"_s.arg(text(trimmed)));
-    } else if (part_ != Part::Records && near("QSORecords")) {
-        part_ = Part::Records;
-        recordsLine_ = line.number;
-        const qsizetype semicolon = trimmed.indexOf(';');
-        QByteArrayView count = semicolon < 0 ? QByteArrayView() : trimmed.sliced(semicolon + 1);
-        if (count.endsWith(']')) // "[QSORecords;" has no bracket to drop
-            count.chop(1);
-        recordsCount_ = number(count);
-        if (given != "QSORecords" || !trimmed.endsWith(']') || !recordsCount_)
-            add(line.number, Severity::Error, "section-name",
-                u"%1: write [QSORecords;N], N the number of record lines"_s.arg(text(trimmed)));
-    } else if (part_ == Part::Remarks) {
-        remarks_.push_back(line.number - 1); // any other line in brackets is a remark
-    } else {
-        if (part_ == Part::Header)
-            add(line.number, Severity::Warning, "header-line",
-                u"%1 is no section of an EDI log"_s.arg(text(trimmed)));
-        else if (part_ == Part::Records)
-            add(line.number, Severity::Error, "qso-fields",
-                u"%1 among the QSO records"_s.arg(text(trimmed)));
-        // A section line given again has no place in a fixed copy; anything else is kept.
-        if (!near("REG1TEST") && !near("Remarks") && !near("QSORecords"))
-            strays_.push_back(line.number - 1);
+    indexes(model.edi.preamble, preamble_);
+    indexes(model.remarks, remarks_);
+    indexes(model.edi.strays, strays_);
+    indexes(model.edi.trailer, trailer_);
+    sawStart_ = model.edi.sawStart;
+    recordsLine_ = model.edi.recordsLine;
+    recordsCount_ = model.edi.declaredRecords;
+    for (const contestlog::Qso& read : model.qsos) {
+        Qso& qso = qsos_.emplace_back();
+        qso.line = read.line;
+        qso.usable = read.readable;
+        qso.fields = split(lines_[size_t(read.line - 1)].text, ';');
+        if (qso.usable && qso.fields.size() == 16) // one ";" too many, which the reader said
+            qso.fields.pop_back();
     }
-}
-
-void Verifier::checkCharacters(const Line& line, Severity severity) {
-    for (qsizetype at = 0; at < line.text.size(); ++at) {
-        const uchar c = uchar(line.text[at]);
-        if (c < 32 || c > 127) {
-            add(line.number, severity, "character",
-                u"byte 0x%1 in column %2: a log holds ASCII text alone"_s
-                    .arg(uint(c), 2, 16, QLatin1Char('0'))
-                    .arg(at + 1));
-            break;
-        }
-    }
-    if (line.text.size() > 75)
-        add(line.number, Severity::Warning, "line-length",
-            u"%1 characters; a line of a log has at most 75"_s.arg(line.text.size()));
-}
-
-void Verifier::headerLine(const Line& line) {
-    checkCharacters(line, Severity::Warning);
-    const QByteArrayView trimmed = line.text.trimmed();
-    if (trimmed.isEmpty())
-        return;
-    qsizetype split = trimmed.indexOf('=');
-    const qsizetype colon = trimmed.indexOf(':');
-    const bool colonForm = colon > 0 && (split < 0 || colon < split);
-    if (colonForm)
-        split = colon;
-    if (split <= 0) {
-        add(line.number, Severity::Warning, "header-line",
-            u"\"%1\" is not Key=value"_s.arg(
-                text(trimmed.first(std::min<qsizetype>(30, trimmed.size())))));
-        headerOrder_.emplace_back(line.number - 1, std::string()); // kept as it is
-        return;
-    }
-    const QByteArrayView key = trimmed.first(split).trimmed();
-    const std::string upperKey = upper(key);
-    std::string canonical;
-    for (const char* known : kHeaderKeys)
-        if (upper(known) == upperKey)
-            canonical = known;
-    if (canonical.empty()) {
-        const char* guess = nullptr;
-        int nearest = 3; // at most two letters off
-        for (const char* known : kHeaderKeys)
-            if (const int distance = editDistance(sv(key), known);
-                key.size() >= 4 && distance < nearest) {
-                guess = known;
-                nearest = distance;
-            }
-        add(line.number, Severity::Warning, "unknown-key",
-            guess ? u"unknown key %1: did you mean %2?"_s.arg(text(key), QLatin1String(guess))
-                  : u"unknown key %1"_s.arg(text(key)));
-        // A near miss of a key the log lacks is taken for it, as the fixed copy spells it.
-        if (guess && !header_.count(guess)) {
-            canonical = guess;
-            header_[canonical] = {line.number, trimmed.sliced(split + 1).trimmed().toByteArray()};
-        }
-        headerOrder_.emplace_back(line.number - 1, canonical);
-        return;
-    }
-    if (colonForm || sv(key) != canonical)
-        add(line.number, Severity::Warning, "key-spelling",
-            u"write %1=value"_s.arg(QString::fromStdString(canonical)));
-    headerOrder_.emplace_back(line.number - 1, canonical);
-    if (const HeaderEntry* first = header(canonical.c_str())) {
-        add(line.number, Severity::Warning, "repeated-key",
-            u"%1 again (first on line %2); the first one counts"_s
-                .arg(QString::fromStdString(canonical))
-                .arg(first->line));
-        return;
-    }
-    header_[canonical] = {line.number, trimmed.sliced(split + 1).trimmed().toByteArray()};
 }
 
 std::optional<QDate> yyyymmdd(QByteArrayView value) {

@@ -36,16 +36,8 @@ bool rstFitsMode(QByteArrayView rst, char mode) {
 
 void Verifier::checkQsoFields(Qso& qso) {
     auto& f = qso.fields;
-    if (f.size() == 16 && f[15].isEmpty()) {
-        add(qso.line, Severity::Warning, "qso-fields", u"16 fields: one ';' too many at the end"_s);
-        f.pop_back();
-    }
-    if (f.size() != 15) {
-        add(qso.line, Severity::Error, "qso-fields",
-            u"%1 field(s) separated by ';', not 15"_s.arg(f.size()));
+    if (!qso.usable) // not 15 fields, which the reader said
         return;
-    }
-    qso.usable = true;
     repairQsoFields(qso);
     const auto bad = [&](const char* code, const QString& message) {
         add(qso.line, Severity::Error, code, message);
