@@ -46,7 +46,7 @@ int keyIndex(QByteArrayView key) {
 
 class Reader : public LogReader {
 public:
-    explicit Reader(QByteArrayView bytes);
+    Reader(QByteArrayView bytes, bool fields);
 
 private:
     QString decode(QByteArrayView bytes) const {
@@ -62,13 +62,14 @@ private:
     void checkCharacters(const Line& line, Severity severity);
     SourceLine source(const Line& line) const { return {line.number, decode(line.bytes)}; }
 
+    bool fields_ = true; // whether a record line's fields are read
     bool utf8_ = true;
     bool tooMany_ = false;
     std::array<qsizetype, kReg1testHeaderKeys.size()> firstLine_{}; // of each key; 0: none
     Part part_ = Part::Before;
 };
 
-Reader::Reader(QByteArrayView bytes) : LogReader(Format::Reg1test) {
+Reader::Reader(QByteArrayView bytes, bool fields) : LogReader(Format::Reg1test), fields_(fields) {
     bytes = PassOverBom(bytes, findings_);
     utf8_ = IsUtf8(bytes);
     // Lines end at LF; a CR before it goes with it.
@@ -320,6 +321,18 @@ void Reader::recordLine(const Line& line) {
     Qso& qso = log_.qsos.emplace_back();
     qso.line = line.number;
     qso.record = qsizetype(log_.qsos.size());
+    if (!fields_) {
+        const qsizetype count = line.bytes.count(';') + 1;
+        const bool spare = count == 16 && line.bytes.endsWith(';');
+        if (spare)
+            add(line.number, Severity::Warning, "qso-fields",
+                u"16 fields: one ';' too many at the end"_s);
+        else if (count != 15)
+            add(line.number, Severity::Error, "qso-fields",
+                [&] { return u"%1 field(s) separated by ';', not 15"_s.arg(count); });
+        qso.readable = spare || count == 15;
+        return;
+    }
     for (qsizetype from = 0, at = 0; at <= line.bytes.size(); ++at)
         if (at == line.bytes.size() || line.bytes[at] == ';') {
             qso.fields.push_back(decode(line.bytes.sliced(from, at - from)));
@@ -361,7 +374,11 @@ void Reader::recordLine(const Line& line) {
 } // namespace
 
 ContestLog ReadReg1test(QByteArrayView bytes) {
-    return Reader(bytes).take();
+    return Reader(bytes, true).take();
+}
+
+ContestLog ReadReg1testLayout(QByteArrayView bytes) {
+    return Reader(bytes, false).take();
 }
 
 } // namespace contestlog

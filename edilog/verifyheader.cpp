@@ -42,7 +42,7 @@ constexpr std::array<Band, 15> kBands{{
 // the record lines, with the layout's findings. The rules below look at the bytes of the
 // lines it names, so that a corrected copy keeps every byte it does not mend.
 void Verifier::parse(QByteArrayView log) {
-    contestlog::ContestLog model = contestlog::ReadReg1test(log);
+    contestlog::ContestLog model = contestlog::ReadReg1testLayout(log);
     for (Finding& finding : model.findings)
         (finding.code == u"more"_s ? readerMore_ : findings_).push_back(std::move(finding));
     if (log.startsWith("\xEF\xBB\xBF"))

@@ -6,6 +6,7 @@
 #include "support/samples.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
 #include <set>
@@ -221,6 +222,29 @@ TEST(ReadReg1test, SamplesAndAwkwardCases) {
              2, 0, "Q1ABC|JO01AB|70cm|12:34|599 002|", "missing-section,qso-fields"},
             {"[REG1TEST;1]\r\nPCall=Q1ABC\r\n", 0, 0, "", "missing-section"},
         });
+}
+
+// The verifier reads the layout alone: the same findings and QSO lines as the whole reading.
+TEST(ReadReg1test, TheLayoutAloneAsTheWholeReadingFindsIt) {
+    QList<QByteArray> logs{
+        "[REG1TEST;1]\r\n[Remarks]\r\n[QSORecords;3]\r\n1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;\r\n"
+        "1;2;3;4;5;6;7;8;9;10;11;12;13;14;15;16\r\n;;\r\n"};
+    for (const QFileInfo& file : testing_support::samplesDir().entryInfoList({u"*.edi"_s}))
+        logs << readFile(file.filePath());
+    for (const QByteArray& bytes : logs) {
+        const ContestLog whole = ReadReg1test(bytes), layout = ReadReg1testLayout(bytes);
+        ASSERT_EQ(layout.qsos.size(), whole.qsos.size());
+        for (size_t i = 0; i < whole.qsos.size(); ++i) {
+            EXPECT_EQ(layout.qsos[i].line, whole.qsos[i].line);
+            EXPECT_EQ(layout.qsos[i].readable, whole.qsos[i].readable) << whole.qsos[i].line;
+        }
+        ASSERT_EQ(layout.findings.size(), whole.findings.size());
+        for (size_t i = 0; i < whole.findings.size(); ++i)
+            EXPECT_EQ(
+                std::tie(layout.findings[i].line, layout.findings[i].code, layout.findings[i].text),
+                std::tie(whole.findings[i].line, whole.findings[i].code, whole.findings[i].text));
+        EXPECT_EQ(layout.header.size(), whole.header.size());
+    }
 }
 
 TEST(ReadReg1test, KeepsWhatTheRulesAndTheFixNeed) {
