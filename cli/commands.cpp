@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include "app/program.h"
+#include "cli/convert.h"
 #include "cli/crosscheck.h"
 #include "cli/mapcommand.h"
 #include "cli/turn.h"
@@ -98,7 +99,7 @@ int runListCommand(const QString& command, QStringList arguments, const QString&
 bool isCommand(const QString& word) {
     return word == u"check"_s || word == u"add"_s || word == u"lookup"_s || word == u"turn"_s ||
            word == u"import"_s || word == u"export"_s || word == u"map"_s || word == u"verify"_s ||
-           word == u"crosscheck"_s;
+           word == u"crosscheck"_s || word == u"convert"_s;
 }
 
 int runCommand(const QString& command, const QStringList& arguments, const QString& dataDirectory,
@@ -106,6 +107,8 @@ int runCommand(const QString& command, const QStringList& arguments, const QStri
                const std::optional<station::RotatorAddress>& rotator) {
     if (command == u"verify"_s)
         return runVerify(arguments, dataDirectory, out, err);
+    if (command == u"convert"_s)
+        return runConvert(arguments, dataDirectory, out, err);
     if (command == u"crosscheck"_s)
         return runCrossCheck(arguments, out, err);
     if (command == u"turn"_s)

@@ -1,5 +1,5 @@
-// norvane check|add|lookup|turn|import|export|verify|crosscheck: the windows' own commands, run on
-// files and printed instead of shown, for scripts and remote shells. No window is ever made.
+// norvane check|add|lookup|turn|import|export|verify|convert|crosscheck: the windows' own commands,
+// run on files and printed instead of shown, for scripts and remote shells. No window is ever made.
 #pragma once
 
 #include "station/settings.h"
@@ -27,6 +27,10 @@ inline constexpr char16_t kCommandsHelp[] =
     u"  verify LOG... [--json] [--fix OUT.edi]\n"
     u"                 check each log against the REG1TEST rules, recompute its points and\n"
     u"                 claims; --fix writes a corrected copy\n"
+    u"  convert LOG... -o OUT.edi|FOLDER [--band BAND] [--from UTC] [--to UTC] [--call CALL]\n"
+    u"      [--locator LOCATOR] [--section SECTION] [--contest NAME] [--header OLD.edi]\n"
+    u"                 write an ADIF, ADX, Cabrillo or EDI log as REG1TEST, one file a band\n"
+    u"                 (CALL_144.edi in FOLDER), with points and claims that verify\n"
     u"  crosscheck LOG... [--check-log LOG...] [--rules FILE] [-o FOLDER] [--json] [--as CALL]\n"
     u"                 check a contest's logs (files or folders) against each other, as the\n"
     u"                 contest robot does: every QSO's verdict, the results; -o writes\n"
