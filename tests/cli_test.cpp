@@ -255,6 +255,64 @@ TEST_F(CommandLineTest, VerifyFixesACopyThatVerifiesClean) {
 
 // Scripts read --json: it holds the very findings the text gives, each at its line, and the
 // error count they add up to.
+// Other programs' logs as REG1TEST: what is written verifies clean, what cannot be made right
+// is said once a QSO, and a log that cannot be written as asked writes nothing.
+TEST_F(CommandLineTest, ConvertWritesLogsThatVerifyClean) {
+    const QString wsjtx = testing_support::logSamplesDir().filePath(u"wsjtx-2.6.1-crlf.adi"_s);
+    const QString rover =
+        testing_support::logSamplesDir().filePath(u"arrl-vhf-jan-2018-rover.cbr"_s);
+    const struct {
+        QStringList arguments;
+        int status;
+        const char* said;    // in the output or the errors
+        const char* written; // a file that verifies clean; empty: none is written
+        qsizetype grids;     // "convert-grid" findings; -1: not counted
+    } cases[] = {
+        {{wsjtx, u"-o"_s, path("out") + u'/'}, 0, "54 QSO(s) on 145 MHz", "out/DL8OBF_144.edi", -1},
+        {{rover, u"--band"_s, u"144"_s, u"--locator"_s, u"CM97AI"_s, u"-o"_s, path("r.edi")},
+         0,
+         "46 QSO(s) on 145 MHz",
+         "r.edi",
+         46},
+        {{wsjtx, u"--band"_s, u"2m"_s, u"--from"_s, u"2023-12-30 19:00"_s, u"--to"_s,
+          u"2023-12-30T20:00"_s, u"-o"_s, path("p.edi")},
+         0,
+         "outside the period",
+         "p.edi",
+         -1},
+        {{rover, u"--band"_s, u"144"_s, u"-o"_s, path("nolocator.edi")},
+         1,
+         "give --locator",
+         "",
+         -1},
+        {{rover, u"-o"_s, path("bands.edi")}, 2, "holds 3 bands", "", -1},
+        {{wsjtx, u"--band"_s, u"9X"_s, u"-o"_s, path("x.edi")}, 2, "is no band", "", -1},
+        {{path("missing.adi"), u"-o"_s, path("x.edi")}, 2, "missing.adi", "", -1},
+        {{wsjtx}, 2, "-o OUT.edi", "", -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        QString output, errors;
+        QTextStream out(&output), err(&errors);
+        EXPECT_EQ(cli::runCommand(u"convert"_s, c.arguments, dir.path(), out, err), c.status);
+        out.flush();
+        err.flush();
+        EXPECT_TRUE((output + errors).contains(QLatin1String(c.said)))
+            << (output + errors).toStdString();
+        if (c.grids >= 0) {
+            EXPECT_EQ(output.count(u"convert-grid"_s), c.grids);
+        }
+        if (!*c.written)
+            continue;
+        QString verified, problems;
+        QTextStream vout(&verified), verr(&problems);
+        EXPECT_EQ(cli::runCommand(u"verify"_s, {path(c.written)}, dir.path(), vout, verr), 0)
+            << verified.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(path("bands.edi")));
+    EXPECT_FALSE(QFile::exists(path("x.edi")));
+}
+
 TEST_F(CommandLineTest, VerifyJsonHoldsTheFindingsOfTheText) {
     const QString log = testing_support::samplesDir().filePath(u"log-144mhz-dupe.edi"_s);
     QString text, json, errors;
