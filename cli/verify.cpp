@@ -1,5 +1,7 @@
 #include "verify.h"
 
+#include "contestlog/reader.h"
+#include "edilog/conversion.h"
 #include "edilog/countryfile.h"
 #include "edilog/logfile.h"
 #include "edilog/logverifier.h"
@@ -62,27 +64,48 @@ int runVerify(const QStringList& arguments, const QString& dataDirectory, QTextS
 
     // Every log is read before anything is said, so an unreadable one stops all at once.
     std::vector<QByteArray> bytes;
+    QStringList names;
+    const edilog::LoadedCountryFile countries = edilog::LoadCountryFile(dataDirectory);
     for (const QString& path : logs) {
         edilog::LogBytes log = edilog::ReadLogBytes(path);
         if (log.error) {
             err << log.error->message() << '\n';
             return kFailed;
         }
-        bytes.push_back(std::move(log.bytes));
+        const contestlog::Format format =
+            contestlog::DetectFormat(log.bytes, QFileInfo(path).fileName());
+        const bool reg1test =
+            format == contestlog::Format::Reg1test || format == contestlog::Format::Unknown;
+        if (!reg1test && !fixPath.isEmpty())
+            return usage(u"--fix corrects EDI logs; norvane convert writes one from %1"_s.arg(
+                QDir::toNativeSeparators(path)));
+        if (reg1test) {
+            bytes.push_back(std::move(log.bytes));
+            names << QDir::toNativeSeparators(path);
+            continue;
+        }
+        // Another program's log is verified as `convert` writes it, a log a band.
+        const edilog::Conversion conversion =
+            edilog::ConvertLog(contestlog::ReadContestLog(log.bytes, QFileInfo(path).fileName()),
+                               {}, countries.countries);
+        for (const edilog::ConvertedLog& converted : conversion.logs) {
+            bytes.push_back(converted.edi);
+            names << u"%1 [%2]"_s.arg(QDir::toNativeSeparators(path),
+                                      contestlog::AdifBandName(converted.band));
+        }
     }
     stationdb::FileIo io;
     stationdb::StationDb db(dataDirectory, io);
     const stationdb::ReadResult database = db.readDatabase();
     if (database.error) // the logs are verified all the same, without the database's notes
         err << database.error->message() << '\n';
-    const edilog::LoadedCountryFile countries = edilog::LoadCountryFile(dataDirectory);
 
     Status status = kClean;
     QJsonArray documents;
     const std::vector<edilog::VerifyResult> results =
         edilog::VerifyLogs({bytes.begin(), bytes.end()}, database.bytes, countries.countries);
     for (size_t i = 0; i < bytes.size(); ++i) {
-        const QString name = QDir::toNativeSeparators(logs[qsizetype(i)]);
+        const QString& name = names[qsizetype(i)];
         const edilog::VerifyResult& result = results[i];
         if (result.count(edilog::Severity::Error) > 0)
             status = kErrors;

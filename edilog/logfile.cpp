@@ -1,6 +1,7 @@
 #include "logfile.h"
 
 #include "contestlog/text.h"
+#include "conversion.h"
 #include "ui/text.h"
 
 #include <QFile>
@@ -42,7 +43,8 @@ LogText ReadLogFile(const QString& path) {
     LogBytes log = ReadLogBytes(path);
     if (log.error)
         return {{}, std::move(log.error)};
-    return {DecodeLogBytes(log.bytes), std::nullopt};
+    // Other programs' logs give the QSO lines a conversion to REG1TEST gives.
+    return {LogTextForChecks(log.bytes, QFileInfo(path).fileName()), std::nullopt};
 }
 
 QString DecodeLogBytes(QByteArrayView bytes) {

@@ -28,7 +28,8 @@ struct LogBytes {
 
 // One log's bytes as they are; none when it is larger than 64 MB or cannot be read.
 LogBytes ReadLogBytes(const QString& path);
-// One log; no text when it is larger than 64 MB or cannot be read.
+// One log; no text when it is larger than 64 MB or cannot be read. An ADIF, ADX or Cabrillo
+// log gives the EDI text of LogTextForChecks.
 LogText ReadLogFile(const QString& path);
 // The logs' texts one after the other, each ending in a line break; none at all when one of
 // them is larger than 64 MB or cannot be read.

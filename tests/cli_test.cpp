@@ -26,7 +26,10 @@ protected:
 TEST_F(CommandLineTest, EachCommandPrintsWhatTheWindowsShow) {
     const QByteArray database = "JN86KU HG1Z\r\nJN95KJ 9A4V\r\n"_b; // 9A4V logged in JN95KI
     const QString log = testing_support::samplesDir().filePath(u"log-144mhz-large.edi"_s);
-    const auto inLogWindow = [&](const char16_t* opener, const char16_t* button) {
+    // Another program's log gives the window and the commands the same EDI text.
+    const QString adif = testing_support::logSamplesDir().filePath(u"logger32-4.0.adi"_s);
+    const auto inLogWindow = [&](const char16_t* opener, const char16_t* button,
+                                 const QString& log) {
         return [=, this] {
             form(u"Form1").button(opener).click();
             box(u"Form3", u"Text1").setText(edilog::ReadLogFile(log).text);
@@ -50,8 +53,10 @@ TEST_F(CommandLineTest, EachCommandPrintsWhatTheWindowsShow) {
         std::function<QString()> window;
         int status;
     } cases[] = {
-        {u"check"_s, log, inLogWindow(u"Command2", u"Command3"), 1},
-        {u"add"_s, log, inLogWindow(u"Command3", u"Command1"), 0},
+        {u"check"_s, log, inLogWindow(u"Command2", u"Command3", log), 1},
+        {u"add"_s, log, inLogWindow(u"Command3", u"Command1", log), 0},
+        {u"check"_s, adif, inLogWindow(u"Command2", u"Command3", adif), 0},
+        {u"add"_s, adif, inLogWindow(u"Command3", u"Command1", adif), 0},
         {u"lookup"_s, u"hg1"_s, typedCall, 0},
     };
     for (const auto& c : cases) {
