@@ -41,21 +41,23 @@ for records in "${sizes[@]}"; do
     sleep 1
 
     # One key at (X, Y) after PREFIX typed there: CPU of the key, in ms, less an idle pause.
-    # With REPLACE, another program saves the file after PREFIX, 1.5 s before the key.
+    # With REPLACE, another program saves the file after the idle pause, 1.5 s before the
+    # key: what the program does meanwhile is its own, and counts only if it is not done by
+    # the key.
     key_ms() { # X Y PREFIX KEY [REPLACE]
         xdotool mousemove --window "$main" "$1" "$2" click 1 key ctrl+a BackSpace
         [ -z "$3" ] || xdotool type "$3"
         sleep 0.6
-        if [ -n "${5:-}" ]; then
-            cp "$data/norvane.txt" "$data/saved.tmp"
-            printf 'JN45AB QZ%s\r\n' "$RANDOM" >> "$data/saved.tmp"
-            mv "$data/saved.tmp" "$data/norvane.txt"
-            sleep 1
-        fi
         local idle0 idle1 key0 key1
         idle0=$(cpu_ns "$app")
         sleep 0.5
         idle1=$(cpu_ns "$app")
+        if [ -n "${5:-}" ]; then
+            cp "$data/norvane.txt" "$data/saved.tmp"
+            printf 'JN45AB QZ%s\r\n' "$RANDOM" >> "$data/saved.tmp"
+            mv "$data/saved.tmp" "$data/norvane.txt"
+            sleep 1.5
+        fi
         key0=$(cpu_ns "$app")
         xdotool key "$4"
         sleep 0.5
