@@ -184,6 +184,7 @@ TEST_F(FileFaultsTest, TheDatabaseKeptBetweenKeysIsReadAgainOnceItChanged) {
     char name[] = "reliability_tests";
     char* argv[] = {name, nullptr};
     const QCoreApplication application(argc, argv); // for the file watch's events
+
     QByteArray stations; // enough for the lookups' index
     for (int i = 0; i < 6000; ++i)
         stations += "JO60AB Q9" + QByteArray::number(i) + "\r\n";
