@@ -37,6 +37,11 @@ void Program::start(bool askForOwnLocator) {
     forms_.form(u"Form1").show();
 }
 
+void Program::prepareDatabase() {
+    db_.prepare();
+    db_.watch();
+}
+
 std::optional<QString> Program::logFilesText(const QStringList& paths) {
     const edilog::LogText logs = edilog::ReadLogFiles(paths);
     if (logs.error) {

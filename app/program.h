@@ -24,6 +24,9 @@ public:
     // screen (the command line) nothing may wait for an answer: a missing own locator then
     // stays unset instead of being asked for.
     void start(bool askForOwnLocator = true);
+    // Once the window shows: the database read and indexed off the event loop, now and
+    // whenever another program saves it, so that the first key is as quick as the rest.
+    void prepareDatabase();
     bool ended() const { return forms_.ended(); }
 
     // The text of log files for the log window's paste box; nothing when one of them cannot

@@ -38,7 +38,8 @@ inline constexpr char16_t kCommandsHelp[] =
     u"                 --as CALL shows that station's QSOs alone\n"
     u"  map [--size WxH] [--radius KM] [--call PREFIX | --locator PREFIX] [--target LOCATOR]\n"
     u"      -o FILE.png\n"
-    u"                 draw the map around the own locator with the stations those fields list\n"
+    u"                 draw the map around the own locator with the stations those fields list;\n"
+    u"                 KM from 1; 19970 (the rim) or more, 20000 say, draws the whole world\n"
     u"FORMAT is call3 (WSJT-X CALL3.TXT), n1mm (N1MM Logger+ call history), cw (Tucnak C_W),\n"
     u"csl (Minos archive list) or csv (Call,Locator); an import recognises it from the content.\n";
 

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QImage>
 #include <QRegularExpression>
+#include <QtNumeric>
+#include <algorithm>
 #include <optional>
 #include <variant>
 
@@ -48,10 +50,12 @@ std::variant<MapOptions, QString> ParseMapOptions(const QStringList& arguments) 
         } else if (option == u"--radius"_s) {
             bool ok = false;
             const double km = value.toDouble(&ok);
-            if (!ok || !(km >= 1 && km <= map::kRimKm))
-                return u"--radius takes km from 1 to %1, not '%2'"_s.arg(int(map::kRimKm))
+            if (!ok || !(km >= 1) || qIsInf(km))
+                return u"--radius takes km from 1 on (the whole world from %1), not '%2'"_s
+                    .arg(int(map::kRimKm))
                     .arg(value);
-            options.radiusKm = km;
+            // Whoever asks for more than the rim asks for the whole world.
+            options.radiusKm = std::min(km, map::kRimKm);
         } else if (option == u"--call"_s) {
             options.call = value;
         } else if (option == u"--locator"_s) {

@@ -14,6 +14,7 @@
 #include <QIcon>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <QTimer>
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
@@ -127,6 +128,8 @@ int main(int argc, char* argv[]) {
     if (program.ended())
         return 0;
     station.showStatus();
+    // After the window's first paint, which this must not delay.
+    QTimer::singleShot(0, [&program] { program.prepareDatabase(); });
     if (!commandLine.logs.isEmpty())
         program.openLogFiles(commandLine.logs);
     return QApplication::exec();

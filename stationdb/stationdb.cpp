@@ -4,6 +4,7 @@
 #include "ui/text.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -16,10 +17,56 @@ namespace stationdb {
 
 StationDb::StationDb(const QString& directory, FileIo& io)
     : io_(io), databasePath_(QDir(directory).filePath(u"norvane.txt"_s)),
-      ownLocatorPath_(QDir(directory).filePath(u"myloc.txt"_s)) {}
+      ownLocatorPath_(QDir(directory).filePath(u"myloc.txt"_s)) {
+    settle_.setSingleShot(true);
+    settle_.setInterval(150); // beyond the 100 ms after which a read's identity is kept
+    QObject::connect(&settle_, &QTimer::timeout, [this] {
+        const FileIdentity now = io_.identity(databasePath_);
+        if (now != preparedFor_ && !(snapshot_ && now == snapshot_->identity))
+            prepare();
+    });
+}
 
 StationDb::~StationDb() {
+    watcher_.reset();
+    preparing_.cancel();
     stopBuilding();
+}
+
+void StationDb::prepare() {
+    preparedFor_ = io_.identity(databasePath_);
+    preparing_.start(io_, databasePath_, snapshot_);
+}
+
+void StationDb::watch() {
+    if (watcher_)
+        return;
+    watcher_ = std::make_unique<QFileSystemWatcher>();
+    // The folder too: an editor's save renames a new file over the old, which ends the
+    // file's watch.
+    watcher_->addPath(QFileInfo(databasePath_).absolutePath());
+    if (io_.exists(databasePath_))
+        watcher_->addPath(databasePath_);
+    const auto changed = [this] { fileMayHaveChanged(); };
+    QObject::connect(watcher_.get(), &QFileSystemWatcher::fileChanged, changed);
+    QObject::connect(watcher_.get(), &QFileSystemWatcher::directoryChanged, changed);
+}
+
+void StationDb::fileMayHaveChanged() {
+    if (!watcher_->files().contains(databasePath_) && io_.exists(databasePath_))
+        watcher_->addPath(databasePath_);
+    settle_.start(); // a save comes as several changes: prepare once, after the last
+}
+
+void StationDb::adoptPrepared() {
+    std::optional<PreparedDatabase> prepared = preparing_.take();
+    if (!prepared)
+        return;
+    stopBuilding();
+    snapshot_ = std::move(prepared->file);
+    index_ = std::move(prepared->index);
+    if (!prepared->room.isNull())
+        room_.keep(prepared->room);
 }
 
 void StationDb::stopBuilding() {
@@ -32,6 +79,8 @@ void StationDb::stopBuilding() {
 }
 
 ReadResult StationDb::readDatabase() {
+    if (!checked_)
+        adoptPrepared(); // its identity is checked just below, as any snapshot's
     QByteArray previous;
     if (snapshot_ && !checked_ &&
         (!snapshot_->identity.exists || io_.identity(databasePath_) != snapshot_->identity)) {
@@ -50,8 +99,6 @@ ReadResult StationDb::readDatabase() {
 }
 
 const LookupIndex* StationDb::index(const QByteArray& snapshot) {
-    // Below this, building the index costs more than the scans it saves.
-    constexpr qsizetype kIndexedFrom = 64 * 1024;
     if (snapshot.size() < kIndexedFrom)
         return nullptr;
     if (building_) {

@@ -2,12 +2,15 @@
 // the own locator myloc.txt.
 #pragma once
 
+#include "databasethread.h"
 #include "files.h"
 #include "lookupindex.h"
 
+#include <QFileSystemWatcher>
 #include <QString>
 #include <QStringList>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -38,6 +41,12 @@ public:
     std::optional<FileError> updateDatabase(const Change& change, QByteArray* written = nullptr);
     // Between events the operator or an editor may change the file: the next read checks.
     void eventEnded() { checked_ = false; }
+    // Reads and indexes the database on a thread of its own, so that the next key finds it
+    // ready; that key still checks the file's identity, and reads it again if it changed.
+    void prepare();
+    // From now on, prepares the database again whenever another program changes it.
+    void watch();
+
     // What a writer that died while writing left beside the database.
     void clearAfterCrashedWriter() { io_.clearAfterCrashedWriter(databasePath_); }
 
@@ -58,6 +67,10 @@ private:
     // built yet.
     const LookupIndex* index(const QByteArray& snapshot);
 
+    // The next event's first read: what prepare() made, if it is still the file.
+    void adoptPrepared();
+    void fileMayHaveChanged();
+
     FileIo& io_;
     QString databasePath_;
     QString ownLocatorPath_;
@@ -69,6 +82,10 @@ private:
     std::atomic<bool> stop_ = false; // building_ gives up
     void stopBuilding();
     const char* buildingFor_ = nullptr; // its snapshot's bytes, kept by building_ while it runs
+    DatabaseThread preparing_;
+    FileIdentity preparedFor_; // the file's identity when preparing_ started
+    std::unique_ptr<QFileSystemWatcher> watcher_;
+    QTimer settle_; // a save is read once it is old enough for its identity to be trusted
 };
 
 } // namespace stationdb

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -12,6 +13,7 @@
 #include <QThread>
 #include <atomic>
 #include <thread>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 using testing_support::operator""_b;
@@ -155,17 +157,34 @@ TEST_F(FileFaultsTest, AnEditorReplacingTheDatabaseBetweenKeystrokesIsSeenAtOnce
     EXPECT_TRUE(dialogs.messages.isEmpty()) << "a missing database is a normal state";
 }
 
-// Counts the database's reads.
+// Counts the database's reads, on whatever thread, and lets another program save the file
+// while one runs or just after.
 class CountingIo : public stationdb::FileIo {
 public:
     stationdb::ReadResult read(const QString& path) override {
         reads += path.endsWith(u"norvane.txt"_s);
-        return FileIo::read(path);
+        stationdb::ReadResult result = FileIo::read(path);
+        if (const auto then = std::exchange(whenRead, nullptr))
+            then();
+        return result;
     }
-    int reads = 0;
+    std::atomic<int> reads = 0;
+    std::function<void()> whenOpened, whenRead; // once each
+
+protected:
+    void reached(Moment moment) override {
+        if (const auto then =
+                moment == Moment::Opened ? std::exchange(whenOpened, nullptr) : nullptr)
+            then();
+    }
 };
 
 TEST_F(FileFaultsTest, TheDatabaseKeptBetweenKeysIsReadAgainOnceItChanged) {
+    int argc = 1;
+    char name[] = "reliability_tests";
+    char* argv[] = {name, nullptr};
+    const QCoreApplication application(argc, argv); // for the file watch's events
+
     QByteArray stations; // enough for the lookups' index
     for (int i = 0; i < 6000; ++i)
         stations += "JO60AB Q9" + QByteArray::number(i) + "\r\n";
@@ -175,12 +194,48 @@ TEST_F(FileFaultsTest, TheDatabaseKeptBetweenKeysIsReadAgainOnceItChanged) {
         ASSERT_TRUE(file.open(mode));
         ASSERT_EQ(file.write(bytes), bytes.size());
     };
+    const auto editorSaves = [&](const QString& p, const QByteArray& last) {
+        QSaveFile editor(p);
+        ASSERT_TRUE(editor.open(QIODevice::WriteOnly));
+        editor.write(stations + last);
+        ASSERT_TRUE(editor.commit());
+    };
+    CountingIo* io = nullptr;
     struct Change {
         const char* what;
         std::function<void(const QString&)> make;
-        QString locators; // of Q1AB at the next key
+        QString locators;              // of Q1AB at the next key
+        std::optional<int> reads = {}; // by then; one when it changed, unless told
     };
     const Change changes[] = {
+        {"nothing, prepared in the background", [&](const QString&) { program->db().prepare(); },
+         u"JN45AB\r\n"_s, 0},
+        // Saved first, so that the background work reads the file.
+        {"replaced while the background read runs",
+         [&](const QString& p) {
+             editorSaves(p, "JN45AD Q1ABC\r\n");
+             io->whenOpened = [&, p] { editorSaves(p, "JN45AE Q1ABC\r\n"); };
+             program->db().prepare();
+         },
+         u"JN45AE\r\n"_s, 2},
+        {"replaced just after the background read",
+         [&](const QString& p) {
+             editorSaves(p, "JN45AD Q1ABC\r\n");
+             QThread::msleep(150); // so that the read is kept, until the next save
+             io->whenRead = [&, p] { editorSaves(p, "JN45AF Q1ABC\r\n"); };
+             program->db().prepare();
+         },
+         u"JN45AF\r\n"_s, 2},
+        {"replaced, and prepared again as it is saved",
+         [&](const QString& p) {
+             program->db().watch();
+             editorSaves(p, "JN45AG Q1ABC\r\n");
+             const int before = io->reads;
+             QDeadlineTimer deadline(5000);
+             while (io->reads == before && !deadline.hasExpired())
+                 QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+         },
+         u"JN45AG\r\n"_s, 1},
         {"nothing", [](const QString&) {}, u"JN45AB\r\n"_s},
         {"replaced, as editors save",
          [&](const QString& p) {
@@ -218,18 +273,20 @@ TEST_F(FileFaultsTest, TheDatabaseKeptBetweenKeysIsReadAgainOnceItChanged) {
         writeFile("myloc.txt", "JN81GD\r\n"_b);
         writeFile("norvane.txt", before);
         QThread::msleep(150); // a file changed just now is read at every key
-        CountingIo io;
-        startAsIs(&io);
+        CountingIo counting;
+        io = &counting;
+        startAsIs(&counting);
         type(u"Form1", u"Text2", u"Q1A"_s);
         ASSERT_EQ(text(u"Form1", u"Text4"), u"JN45AB\r\n"_s);
-        const int reads = io.reads;
+        const int reads = io->reads;
         change.make(path("norvane.txt"));
         if (QString(QLatin1String(change.what)).contains(u"link") &&
             !QFileInfo(path("norvane.txt")).isSymLink())
             continue; // Windows: QFile::link makes a shortcut file
         type(u"Form1", u"Text2", u"B"_s);
         EXPECT_EQ(text(u"Form1", u"Text4"), change.locators);
-        EXPECT_EQ(io.reads - reads, change.locators == u"JN45AB\r\n"_s ? 0 : 1);
+        EXPECT_EQ(io->reads - reads,
+                  change.reads.value_or(change.locators == u"JN45AB\r\n"_s ? 0 : 1));
         EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'|').toStdString();
         program.reset();
     }

@@ -174,7 +174,9 @@ TEST(MapCommand, WritesThePictureOrSaysWhyNot) {
          {1024, 768}},
         {{u"--size"_s, u"10001x10"_s, u"-o"_s, png}, 2, "norvane: map: --size takes WxH", {0, 0}},
         {{u"--size"_s, u"0x10"_s, u"-o"_s, png}, 2, "norvane: map: --size takes WxH", {0, 0}},
-        {{u"--radius"_s, u"20000"_s, u"-o"_s, png}, 2, "norvane: map: --radius takes km", {0, 0}},
+        {{u"--radius"_s, u"20000"_s, u"-o"_s, png}, 0, "", {1024, 768}}, // the whole world
+        {{u"--radius"_s, u"0.5"_s, u"-o"_s, png}, 2, "norvane: map: --radius takes km", {0, 0}},
+        {{u"--radius"_s, u"inf"_s, u"-o"_s, png}, 2, "norvane: map: --radius takes km", {0, 0}},
         {{u"--target"_s, u"JN8"_s, u"-o"_s, png}, 2, "norvane: map: --target takes", {0, 0}},
         {{u"--call"_s, u"Q1"_s, u"--locator"_s, u"JN"_s, u"-o"_s, png},
          2,
@@ -199,6 +201,16 @@ TEST(MapCommand, WritesThePictureOrSaysWhyNot) {
         EXPECT_EQ(errors.count(u'\n'), c.status == 0 ? 0 : 1);
         EXPECT_EQ(QImage(png).size(), c.written); // none, after an error
     }
+    // Beyond the rim is the rim: the same whole world.
+    const auto drawn = [&](const QString& km) {
+        QString output, errors;
+        QTextStream out(&output), err(&errors);
+        EXPECT_EQ(
+            cli::runCommand(u"map"_s, {u"--radius"_s, km, u"-o"_s, png}, dir.path(), out, err), 0);
+        return QImage(png);
+    };
+    EXPECT_EQ(drawn(u"20000"_s), drawn(QString::number(map::kRimKm, 'g', 17)));
+    EXPECT_NE(drawn(u"20000"_s), drawn(u"10000"_s));
 }
 
 } // namespace

@@ -230,4 +230,31 @@ TEST(StationFiles, SnapshotLastsUntilTheEventEndsOrTheFileIsRewritten) {
     EXPECT_EQ(db.readDatabase().bytes, bytes("B\r\n\r\n"));
 }
 
+TEST(StationFiles, APreparedDatabaseAnswersAsAFreshRead) {
+    QTemporaryDir dir;
+    stationdb::FileIo io;
+    QByteArray stations; // enough for the index; calls and locators in no order
+    for (int i = 0; i < 9000; ++i)
+        stations += "JN" + QByteArray::number(i % 90 + 10) + "AB Q" +
+                    QByteArray::number(i * 7919 % 9000) + (i % 3 ? "A" : "") + "\r\n";
+    stations += "JN45AB Q1ABC\r\n";
+    {
+        QFile f(QDir(dir.path()).filePath(u"norvane.txt"_s));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(stations);
+    }
+    stationdb::StationDb fresh(dir.path(), io), prepared(dir.path(), io);
+    prepared.prepare();
+    for (const QString& prefix : {u"Q"_s, u"Q1"_s, u"Q45"_s, u"Q1ABC"_s, u"QX"_s, u""_s}) {
+        SCOPED_TRACE(prefix.toStdString());
+        const QByteArray a = fresh.readDatabase().bytes, b = prepared.readDatabase().bytes;
+        ASSERT_EQ(a, b);
+        EXPECT_EQ(prepared.lookUpCall(b, prefix), stationdb::lookUpCall(a, prefix));
+        const QString locator = u"JN"_s + prefix.mid(1);
+        EXPECT_EQ(prepared.lookUpLocator(b, locator).calls,
+                  stationdb::lookUpLocator(a, locator).calls);
+    }
+    EXPECT_FALSE(prepared.lookUpCall(prepared.readDatabase().bytes, u"Q"_s).isEmpty());
+}
+
 } // namespace

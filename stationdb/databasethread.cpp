@@ -1,0 +1,56 @@
+#include "databasethread.h"
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace stationdb {
+
+PreparedDatabase DatabaseThread::prepare(FileIo& io, const QString& path,
+                                         std::optional<ReadResult> known,
+                                         const std::atomic<bool>* stop) {
+    PreparedDatabase prepared;
+    if (known && known->identity.exists && !known->error && io.identity(path) == known->identity)
+        prepared.file = std::move(*known);
+    else
+        prepared.file = io.read(path);
+    const QByteArray& bytes = prepared.file.bytes;
+    if (prepared.file.error || bytes.size() < kIndexedFrom || (stop && *stop))
+        return prepared;
+    prepared.index.emplace(bytes, stop);
+    // A fresh list of a million lines faults in its pages as it is written: here instead.
+    prepared.room = QString(bytes.size() + 2, Qt::Uninitialized);
+    constexpr qsizetype kCharsAPage = 4096 / sizeof(char16_t);
+    char16_t* room = reinterpret_cast<char16_t*>(prepared.room.data());
+    for (qsizetype at = 0; at < prepared.room.size(); at += kCharsAPage)
+        room[at] = 0;
+#ifdef __GLIBC__
+    // The sorting took twice the index's room, which the thread's heap would keep.
+    malloc_trim(0);
+#endif
+    return prepared;
+}
+
+void DatabaseThread::start(FileIo& io, const QString& path, std::optional<ReadResult> known) {
+    cancel();
+    work_ = std::async(std::launch::async, [this, &io, path, known = std::move(known)]() mutable {
+        return prepare(io, path, std::move(known), &stop_);
+    });
+}
+
+std::optional<PreparedDatabase> DatabaseThread::take() {
+    if (!work_.valid())
+        return std::nullopt;
+    return work_.get();
+}
+
+void DatabaseThread::cancel() {
+    if (!work_.valid())
+        return;
+    stop_ = true;
+    work_.wait();
+    work_ = {};
+    stop_ = false;
+}
+
+} // namespace stationdb
