@@ -140,7 +140,8 @@ public:
     void openFiles() {
         const QStringList paths = QFileDialog::getOpenFileNames(
             this, QStringLiteral("Open log file"), QString(),
-            QStringLiteral("Contest logs (*.edi *.EDI *.txt *.adi *.ADI *.adif *.adx *.cbr *.log);;All files (*)"));
+            QStringLiteral("Contest logs (*.edi *.EDI *.txt *.adi *.ADI *.adif *.adx *.cbr "
+                           "*.log);;All files (*)"));
         setFocus(Qt::OtherFocusReason);
         insertFiles(paths);
     }
