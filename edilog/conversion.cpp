@@ -160,7 +160,10 @@ std::optional<Qso> Converter::record(const Qso& qso, const QString& sent) {
     out.sentRst = FitReport(qso.sentRst, qso.mode, true);
     out.receivedRst = FitReport(qso.receivedRst, qso.mode, false);
     out.sentNumber = sent;
-    out.receivedNumber = serial(qso.receivedNumber);
+    // 000 is no serial (contests number from 001): it stands for a missing one in the text
+    // the checks take from another program's log.
+    out.receivedNumber =
+        serial(qso.receivedNumber) == u"000"_s ? QString() : serial(qso.receivedNumber);
     if (out.receivedNumber.isEmpty())
         say(qso, Severity::Warning, "convert-number",
             qso.receivedNumber.isEmpty()
@@ -276,6 +279,25 @@ Conversion ConvertLog(const ContestLog& log, const ConvertOptions& options,
     return Converter(log, options, countries).run();
 }
 
+PastedLogs ReadPastedLogs(const QString& text, Band band) {
+    // Each [REG1TEST;1] line begins a log of its own.
+    QStringList blocks;
+    for (const QStringView line : QStringView(text).tokenize(u"\r\n"_s)) {
+        if (line.trimmed().startsWith(u"[REG1TEST"_s, Qt::CaseInsensitive) || blocks.isEmpty())
+            blocks << QString();
+        blocks.last() += line.toString() + u"\r\n"_s;
+    }
+    PastedLogs pasted;
+    for (const QString& block : blocks) {
+        ContestLog log = ReadReg1test(block.toUtf8());
+        const Band own = BandFromPBand(log.value(u"PBand"));
+        pasted.bands.push_back(own);
+        if (pasted.log.qsos.empty() && (band == Band::None || own == band))
+            pasted.log = std::move(log);
+    }
+    return pasted;
+}
+
 QString LogTextForChecks(QByteArrayView bytes, QStringView fileName) {
     const Format format = DetectFormat(bytes, fileName);
     if (format == Format::Reg1test || format == Format::Unknown)
@@ -300,8 +322,10 @@ QString LogTextForChecks(QByteArrayView bytes, QStringView fileName) {
                     fields[i] = i % 2 == 0 ? u"59"_s : u"000"_s;
             lines += fields.join(u';') + u"\r\n"_s;
         }
-        text += u"[REG1TEST;1]\r\nPCall=%1\r\nPBand=%2\r\n"_s.arg(edi.value(u"PCall"),
-                                                                  edi.value(u"PBand"));
+        text += u"[REG1TEST;1]\r\n"_s;
+        for (const QString& key :
+             {u"TName"_s, u"TDate"_s, u"PCall"_s, u"PWWLo"_s, u"PSect"_s, u"PBand"_s})
+            text += key + u'=' + edi.value(key) + u"\r\n"_s;
         text += u"[Remarks]\r\n"_s;
         if (leftOut > 0)
             text += u"%1 QSO(s) without a six-character locator are left out\r\n"_s.arg(leftOut);

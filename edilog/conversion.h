@@ -39,6 +39,15 @@ struct Conversion {
 Conversion ConvertLog(const contestlog::ContestLog& log, const ConvertOptions& options,
                       const CountryFile& countries);
 
+// The paste box's text, for "Save as EDI…": one EDI log, or the logs of several bands that
+// LogTextForChecks gives one after the other. `bands` lists the bands the text holds; the
+// conversion takes the one of `options.band` (the first when None).
+struct PastedLogs {
+    std::vector<contestlog::Band> bands;
+    contestlog::ContestLog log; // of the band asked for
+};
+PastedLogs ReadPastedLogs(const QString& text, contestlog::Band band = contestlog::Band::None);
+
 // The QSO lines for the log window and for `check` and `add`: every band of a log that is
 // not REG1TEST, as EDI text, with locators cut to six characters and the QSOs with a shorter
 // one or none left out (a remarks line says how many). REG1TEST text stays as it is.

@@ -1,13 +1,24 @@
 #include "verifywindow.h"
 
 #include "app/program.h"
+#include "contestlog/bands.h"
+#include "edilog/conversion.h"
 #include "edilog/countryfile.h"
 #include "edilog/verifyreport.h"
 
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QFontDatabase>
+#include <QFormLayout>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QSaveFile>
 #include <QTableWidget>
 #include <QTextBlock>
 #include <QVBoxLayout>
@@ -94,6 +105,118 @@ void addVerifyMenu(ui::qt::FormsView& view, app::Program& program, const QString
                                *report = new VerifyReport(view.window(u"Form3"), selectLine);
                            (*report)->show(result);
                        }});
+    view.addBoxAction(
+        u"Form3", u"Text1",
+        {[] { return u"Save as EDI…"_s; }, QKeySequence(), nullptr, nullptr,
+         [&view, &program, dataDirectory, report, selectLine] {
+             const QString text = program.forms().form(u"Form3").textBox(u"Text1").text();
+             QWidget* window = view.window(u"Form3");
+             std::optional<SaveChoices> choices = askSaveChoices(window, text, program);
+             if (!choices)
+                 return;
+             const edilog::LoadedCountryFile countries = edilog::LoadCountryFile(dataDirectory);
+             const stationdb::ReadResult database = program.db().readDatabase();
+             const std::optional<edilog::VerifyResult> result =
+                 saveAsEdi(text, *choices, countries.countries, database.bytes);
+             if (!result) {
+                 QMessageBox::warning(window, u"Save as EDI"_s, choices->problem);
+                 return;
+             }
+             if (!*report)
+                 *report = new VerifyReport(window, selectLine);
+             (*report)->show(*result);
+         }});
+}
+
+std::optional<SaveChoices> askSaveChoices(QWidget* parent, const QString& text,
+                                          app::Program& program) {
+    const edilog::PastedLogs pasted = edilog::ReadPastedLogs(text);
+    std::vector<contestlog::Band> bands;
+    for (const contestlog::Band band : pasted.bands)
+        if (!contestlog::PBandName(band).isEmpty() &&
+            std::find(bands.begin(), bands.end(), band) == bands.end())
+            bands.push_back(band);
+    if (bands.empty()) {
+        QMessageBox::warning(parent, u"Save as EDI"_s,
+                             u"The box holds no EDI log with a PBand line: paste or open one."_s);
+        return std::nullopt;
+    }
+    QDialog dialog(parent);
+    dialog.setObjectName(u"SaveAsEdi"_s);
+    dialog.setWindowTitle(u"Save as EDI"_s);
+    auto* band = new QComboBox(&dialog);
+    for (const contestlog::Band b : bands)
+        band->addItem(contestlog::PBandName(b));
+    QString locator = pasted.log.value(u"PWWLo");
+    if (locator.isEmpty()) // the own locator the main window counts from
+        if (const auto lines = program.db().readOwnLocatorLines(nullptr);
+            lines && !lines->isEmpty())
+            locator = lines->last().trimmed();
+    auto* call = new QLineEdit(pasted.log.value(u"PCall"), &dialog);
+    auto* own = new QLineEdit(locator, &dialog);
+    auto* section = new QLineEdit(pasted.log.value(u"PSect"), &dialog);
+    auto* buttons =
+        new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, &dialog);
+    auto* form = new QFormLayout(&dialog);
+    form->addRow(u"Band"_s, band);
+    form->addRow(u"Call"_s, call);
+    form->addRow(u"Locator"_s, own);
+    form->addRow(u"Section"_s, section);
+    form->addRow(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    SaveChoices choices;
+    choices.band = bands[size_t(band->currentIndex())];
+    choices.call = call->text().trimmed();
+    choices.locator = own->text().trimmed();
+    choices.section = section->text().trimmed();
+    QString name = choices.call.isEmpty() ? u"log"_s : choices.call;
+    name.replace(u'/', u'-');
+    choices.path = QFileDialog::getSaveFileName(
+        parent, u"Save as EDI"_s,
+        QDir::home().filePath(name + u'_' + contestlog::AdifBandName(choices.band) + u".edi"_s),
+        u"EDI logs (*.edi)"_s);
+    if (choices.path.isEmpty())
+        return std::nullopt;
+    return choices;
+}
+
+std::optional<edilog::VerifyResult> saveAsEdi(const QString& text, SaveChoices& choices,
+                                              const edilog::CountryFile& countries,
+                                              QByteArrayView database) {
+    edilog::ConvertOptions options;
+    options.band = choices.band;
+    options.call = choices.call;
+    options.locator = choices.locator;
+    options.section = choices.section;
+    const edilog::Conversion conversion =
+        edilog::ConvertLog(edilog::ReadPastedLogs(text, choices.band).log, options, countries);
+    if (conversion.logs.empty()) {
+        choices.problem = u"No QSO on %1 to write."_s.arg(contestlog::PBandName(choices.band));
+        return std::nullopt;
+    }
+    const QByteArray& edi = conversion.logs.front().edi;
+    QSaveFile file(choices.path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(edi) != edi.size() || !file.commit()) {
+        choices.problem = u"Cannot write %1: %2"_s.arg(QDir::toNativeSeparators(choices.path),
+                                                       file.errorString());
+        return std::nullopt;
+    }
+    // What the conversion said points at the box's lines; the written log's own findings
+    // at its lines, which the box does not hold.
+    edilog::VerifyResult result = edilog::VerifyLog(edi, database, countries);
+    for (edilog::Finding& finding : result.findings)
+        if (finding.line > 0) {
+            finding.text = u"%1:%2: %3"_s.arg(QDir::toNativeSeparators(choices.path))
+                               .arg(finding.line)
+                               .arg(finding.text);
+            finding.line = 0;
+        }
+    result.findings.insert(result.findings.begin(), conversion.findings.begin(),
+                           conversion.findings.end());
+    return result;
 }
 
 } // namespace launcher

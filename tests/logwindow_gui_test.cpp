@@ -1,4 +1,6 @@
 // The log window's commands pressed in the real widgets, with the log pasted into them.
+#include "contestlog/reader.h"
+#include "edilog/conversion.h"
 #include "edilog/logfile.h"
 #include "main/verifywindow.h"
 #include "support/gui_fixture.h"
@@ -144,6 +146,42 @@ TEST_F(LogWindowGui, VerifyLogReportsAndLeadsBackToTheLine) {
               QString::fromLatin1(log.seek(0) ? log.readAll().split('\n').value(line - 1) : ""));
     EXPECT_TRUE(
         report->findChild<QPlainTextEdit*>(u"summary"_s)->toPlainText().contains(u"CQSOP"_s));
+}
+
+// "Save as EDI…" writes the box's log for one band as convert does, then verifies it.
+TEST_F(LogWindowGui, SaveAsEdiWritesTheBoxsLogThatVerifiesClean) {
+    const QString adif =
+        edilog::ReadLogFile(testing_support::logSamplesDir().filePath(u"logger32-4.0.adi"_s)).text;
+    const QString edi =
+        edilog::ReadLogFile(testing_support::samplesDir().filePath(u"log-1296mhz-a.edi"_s)).text;
+    using contestlog::Band;
+    const struct {
+        QString text;
+        Band band;
+        QString locator, path;
+        const char* problem; // empty: saved
+    } cases[] = {
+        {adif, Band::Band6m, u"EN34KV"_s, dir.filePath(u"a.edi"_s), ""},
+        {edi, Band::Band23cm, QString(), dir.filePath(u"b.edi"_s), ""},
+        {edi, Band::Band2m, QString(), dir.filePath(u"c.edi"_s), "No QSO on 145 MHz"},
+        {adif, Band::Band6m, u"EN34KV"_s, dir.filePath(u"none/d.edi"_s), "Cannot write"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        launcher::SaveChoices choices{c.band, {}, c.locator, {}, c.path, {}};
+        const auto result = launcher::saveAsEdi(c.text, choices, {}, {});
+        EXPECT_EQ(result.has_value(), !*c.problem);
+        EXPECT_EQ(choices.problem.isEmpty(), !*c.problem);
+        EXPECT_TRUE(choices.problem.contains(QLatin1String(c.problem)));
+        if (!result)
+            continue;
+        EXPECT_EQ(result->count(edilog::Severity::Error), 0);
+        const QByteArray written = testing_support::readFile(c.path);
+        // Every QSO line of that band in the box, none with the checks' stand-in number.
+        EXPECT_EQ(contestlog::ReadReg1test(written).qsos.size(),
+                  edilog::ReadPastedLogs(c.text, c.band).log.qsos.size());
+        EXPECT_FALSE(written.contains(";000;;"));
+    }
 }
 
 } // namespace
