@@ -12,6 +12,7 @@
 #include <QSaveFile>
 #include <QThread>
 #include <atomic>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -269,6 +270,11 @@ TEST_F(FileFaultsTest, TheDatabaseKeptBetweenKeysIsReadAgainOnceItChanged) {
     };
     for (const Change& change : changes) {
         SCOPED_TRACE(change.what);
+#ifdef Q_OS_WIN
+        // There a file open for reading cannot be renamed over: the editor's save fails.
+        if (std::string_view(change.what) == "replaced while the background read runs")
+            continue;
+#endif
         QFile::remove(path("norvane.txt"));
         writeFile("myloc.txt", "JN81GD\r\n"_b);
         writeFile("norvane.txt", before);
