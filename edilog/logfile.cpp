@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -31,7 +32,13 @@ LogBytes ReadLogBytes(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return failed(file.errorString());
-    const QByteArray bytes = file.read(kMaxLogBytes + 1); // a device need not know its size
+    // A device need not know its size; a file is read into room of its own size, not 64 MB,
+    // and on if it grew meanwhile.
+    const qint64 expected =
+        file.isSequential() ? kMaxLogBytes : std::min(file.size(), kMaxLogBytes);
+    QByteArray bytes = file.read(expected + 1);
+    if (bytes.size() > expected && bytes.size() <= kMaxLogBytes)
+        bytes += file.read(kMaxLogBytes + 1 - bytes.size());
     if (file.error() != QFileDevice::NoError)
         return failed(file.errorString());
     if (bytes.size() > kMaxLogBytes)

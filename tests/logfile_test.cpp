@@ -45,4 +45,19 @@ TEST(LogFile, OneThatCannotBeReadIsNamedAndGivesNoText) {
     EXPECT_EQ(edilog::ReadLogFiles({small.fileName(), small.fileName()}).text, u"a\r\na\r\n"_s);
 }
 
+// A file is read into room of its own size; the limit itself still reads whole.
+TEST(LogFile, ReadsEveryByteUpToTheLimit) {
+    QTemporaryDir dir;
+    for (const qint64 size : {qint64(0), qint64(1), qint64(4097), qint64(64) << 20}) {
+        QFile file(dir.filePath(u"log.adi"_s));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.resize(size));
+        ASSERT_TRUE(file.seek(size - 1 < 0 ? 0 : size - 1) && (size == 0 || file.putChar('e')));
+        file.close();
+        const edilog::LogBytes log = edilog::ReadLogBytes(file.fileName());
+        ASSERT_FALSE(log.error) << size;
+        EXPECT_EQ(log.bytes.size(), size);
+        EXPECT_TRUE(size == 0 || log.bytes.endsWith('e')) << size;
+    }
+}
+
 } // namespace
