@@ -2,6 +2,7 @@
 #include "app/datafolder.h"
 #include "app/program.h"
 #include "cli/commands.h"
+#include "main/batchmemory.h"
 #include "main/commandline.h"
 #include "main/console.h"
 #include "main/mainmenu.h"
@@ -63,6 +64,7 @@ int main(int argc, char* argv[]) {
                          qUtf8Printable(commandLine.text));
             return 2;
         case launcher::CommandLine::Action::Command:
+            launcher::useLargeHeapSteps();
             if (commandLine.command.first() == u"map"_s)
                 break; // it paints text, which takes a QGuiApplication: below
             return runCommand(commandLine);
