@@ -97,6 +97,13 @@ struct EdiLayout {
     std::vector<SourceLine> preamble;      // non-empty lines before [REG1TEST;1] (a mail's lines)
     std::vector<SourceLine> strays;  // lines in brackets that name no section, outside remarks
     std::vector<SourceLine> trailer; // [END...] and every line after it
+    // ReadReg1testLayout only, in place of the QSOs: each record line, and whether it has 15
+    // fields (16 with an empty last one).
+    struct RecordLine {
+        qsizetype line = 0;
+        bool readable = false;
+    };
+    std::vector<RecordLine> recordLines;
 };
 
 struct ContestLog {

@@ -94,6 +94,12 @@ Reader::Reader(QByteArrayView bytes, bool fields) : LogReader(Format::Reg1test),
         add(firstLfOnly, Severity::Warning, "line-end",
             [&] { return u"%1 line(s) do not end in CR LF, from this one on"_s.arg(lfOnly); });
 
+    // Room for a QSO a line, made once: growing a vector of them copies it into fresh memory.
+    if (fields_)
+        log_.qsos.reserve(size_t(std::min(lines, kMaxQsos)));
+    else
+        log_.edi.recordLines.reserve(size_t(std::min(lines, kMaxQsos)));
+
     EdiLayout& edi = log_.edi;
     for (qsizetype at = 0, number = 1; at < bytes.size(); ++number) {
         const auto [line, next] = lineAt(at, number);
@@ -311,17 +317,17 @@ std::optional<QDate> ediDate(QStringView text) {
 }
 
 void Reader::recordLine(const Line& line) {
-    if (log_.qsos.size() >= size_t(kMaxQsos)) {
+    if (std::max(log_.qsos.size(), log_.edi.recordLines.size()) >= size_t(kMaxQsos)) {
         if (!tooMany_)
             add(line.number, Severity::Error, "too-many-qsos",
                 [&] { return u"more than %1 QSO records: the rest is not read"_s.arg(kMaxQsos); });
         tooMany_ = true;
         return;
     }
-    Qso& qso = log_.qsos.emplace_back();
-    qso.line = line.number;
-    qso.record = qsizetype(log_.qsos.size());
     if (!fields_) {
+        // The layout alone: a QSO would be 400 bytes of empty fields a line.
+        EdiLayout::RecordLine& record = log_.edi.recordLines.emplace_back();
+        record.line = line.number;
         const qsizetype count = line.bytes.count(';') + 1;
         const bool spare = count == 16 && line.bytes.endsWith(';');
         if (spare)
@@ -330,9 +336,12 @@ void Reader::recordLine(const Line& line) {
         else if (count != 15)
             add(line.number, Severity::Error, "qso-fields",
                 [&] { return u"%1 field(s) separated by ';', not 15"_s.arg(count); });
-        qso.readable = spare || count == 15;
+        record.readable = spare || count == 15;
         return;
     }
+    Qso& qso = log_.qsos.emplace_back();
+    qso.line = line.number;
+    qso.record = qsizetype(log_.qsos.size());
     for (qsizetype from = 0, at = 0; at <= line.bytes.size(); ++at)
         if (at == line.bytes.size() || line.bytes[at] == ';') {
             qso.fields.push_back(decode(line.bytes.sliced(from, at - from)));

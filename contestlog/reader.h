@@ -45,8 +45,8 @@ Format DetectFormat(QByteArrayView bytes, QStringView fileName = {});
 ContestLog ReadContestLog(QByteArrayView bytes, QStringView fileName = {});
 
 ContestLog ReadReg1test(QByteArrayView bytes);
-// The layout alone: the header, sections and findings as above, and each record line's QSO
-// with its line and whether it has 15 fields, but no field read; for a reader of the bytes.
+// The layout alone: the header, sections and findings as above, and in place of the QSOs
+// each record line with whether it has 15 fields (edi.recordLines); for a reader of the bytes.
 ContestLog ReadReg1testLayout(QByteArrayView bytes);
 ContestLog ReadAdif(QByteArrayView bytes);
 ContestLog ReadAdx(QByteArrayView bytes);

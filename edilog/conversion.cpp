@@ -89,6 +89,7 @@ private:
 Conversion Converter::run() {
     std::map<Band, std::vector<Picked>> byBand;
     std::map<Band, qsizetype> otherBands;
+    const QTimeZone utc = QTimeZone::utc(); // made once: each call builds one anew
     for (const Qso& qso : log_.qsos) {
         if (!qso.readable) // the reader has said why
             continue;
@@ -118,7 +119,7 @@ Conversion Converter::run() {
                 u"no date and time that read: the QSO is left out"_s);
             continue;
         }
-        const QDateTime when(qso.date, QTime(qso.time.hour(), qso.time.minute()), QTimeZone::utc());
+        const QDateTime when(qso.date, QTime(qso.time.hour(), qso.time.minute()), utc);
         if ((options_.from.isValid() && when < options_.from) ||
             (options_.to.isValid() && when > options_.to)) {
             say(qso, Severity::Warning, "convert-period",

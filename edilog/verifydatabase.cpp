@@ -24,7 +24,7 @@ void Verifier::wantLocators(DatabaseFacts& facts) const {
 // One pass over the file for every log at once, for the calls or for the locators.
 void scanDatabase(QByteArrayView database, DatabaseFacts& facts, bool byCall) {
     Answers& answers = byCall ? facts.locatorsOf : facts.callsAt;
-    if (answers.empty())
+    if (answers.empty() || database.isEmpty()) // no records, no answers: no tables to build
         return;
     QList<QByteArrayView> wanted;
     wanted.reserve(qsizetype(answers.size()));

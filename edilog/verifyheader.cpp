@@ -81,7 +81,8 @@ void Verifier::parse(QByteArrayView log) {
     sawStart_ = model.edi.sawStart;
     recordsLine_ = model.edi.recordsLine;
     recordsCount_ = model.edi.declaredRecords;
-    for (const contestlog::Qso& read : model.qsos) {
+    qsos_.reserve(model.edi.recordLines.size());
+    for (const contestlog::EdiLayout::RecordLine& read : model.edi.recordLines) {
         Qso& qso = qsos_.emplace_back();
         qso.line = read.line;
         qso.usable = read.readable;

@@ -233,10 +233,12 @@ TEST(ReadReg1test, TheLayoutAloneAsTheWholeReadingFindsIt) {
         logs << readFile(file.filePath());
     for (const QByteArray& bytes : logs) {
         const ContestLog whole = ReadReg1test(bytes), layout = ReadReg1testLayout(bytes);
-        ASSERT_EQ(layout.qsos.size(), whole.qsos.size());
+        ASSERT_EQ(layout.edi.recordLines.size(), whole.qsos.size());
+        EXPECT_TRUE(layout.qsos.empty());
         for (size_t i = 0; i < whole.qsos.size(); ++i) {
-            EXPECT_EQ(layout.qsos[i].line, whole.qsos[i].line);
-            EXPECT_EQ(layout.qsos[i].readable, whole.qsos[i].readable) << whole.qsos[i].line;
+            EXPECT_EQ(layout.edi.recordLines[i].line, whole.qsos[i].line);
+            EXPECT_EQ(layout.edi.recordLines[i].readable, whole.qsos[i].readable)
+                << whole.qsos[i].line;
         }
         ASSERT_EQ(layout.findings.size(), whole.findings.size());
         for (size_t i = 0; i < whole.findings.size(); ++i)
