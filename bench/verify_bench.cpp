@@ -72,6 +72,27 @@ void BM_VerifySamples(benchmark::State& state) {
 }
 BENCHMARK(BM_VerifySamples)->Unit(benchmark::kMillisecond);
 
+// What every verify and convert process pays first: reading cty.dat, then the country of
+// each QSO's call.
+void BM_CountryFile(benchmark::State& state) {
+    const QByteArray bytes = readFile(u"/usr/share/hamradio-files/cty.dat"_s);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(edilog::CountryFile::parse(bytes).empty());
+}
+BENCHMARK(BM_CountryFile)->Unit(benchmark::kMillisecond);
+
+void BM_CountriesOfCalls(benchmark::State& state) {
+    std::vector<QByteArray> calls;
+    const char* const prefixes[] = {"DL", "OK", "S5", "9A", "HA", "OE", "SP", "YU", "F", "G"};
+    for (int q = 0; q < 10'000; ++q)
+        calls.push_back(prefixes[q % 10] + bench::call(q).toLatin1().mid(2) +
+                        (q % 7 == 0 ? "/P" : ""));
+    for (auto _ : state)
+        for (const QByteArray& call : calls)
+            benchmark::DoNotOptimize(countries().entityOf(call));
+}
+BENCHMARK(BM_CountriesOfCalls)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char* argv[]) {

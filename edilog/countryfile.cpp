@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <bit>
 
 using namespace Qt::StringLiterals;
 
@@ -25,13 +26,16 @@ std::string upper(std::string_view text) {
 // "DL(14)[28]" is DL: the overrides of zones, position, continent and offset go.
 std::string bareEntry(std::string_view entry) {
     std::string out;
+    out.reserve(entry.size());
     for (const char c : entry) {
         if (c == '(' || c == '[' || c == '<' || c == '{' || c == '~')
             break;
-        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+        if (c >= 'a' && c <= 'z')
+            out += char(c - 'a' + 'A');
+        else if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
             out += c;
     }
-    return upper(out);
+    return out;
 }
 
 bool ignoredSuffix(std::string_view part) {
@@ -46,6 +50,10 @@ bool ignoredSuffix(std::string_view part) {
 CountryFile CountryFile::parse(QByteArrayView bytes) {
     CountryFile file;
     const std::string_view text = view(bytes);
+    // At most half full, so that a miss ends soon.
+    const size_t entries = size_t(bytes.count(',') + bytes.count(';'));
+    file.slots_.resize(std::bit_ceil(2 * entries + 2));
+    file.keys_.reserve(size_t(bytes.size()) / 2);
     size_t at = 0;
     while (at < text.size()) {
         // An entity line: eight fields, each ended by ':'.
@@ -66,6 +74,8 @@ CountryFile CountryFile::parse(QByteArrayView bytes) {
         if (primary.empty() || primary[0] == '*')
             continue;
         const int entity = int(file.entities_.size());
+        if (entity > 0x7FFF) // a slot keeps 16 bits; the real file has some 350 entities
+            return file;
         QString name = QString::fromLatin1(fields[0].data(), qsizetype(fields[0].size()));
         file.entities_.push_back(name.trimmed());
         size_t from = 0;
@@ -75,22 +85,71 @@ CountryFile CountryFile::parse(QByteArrayView bytes) {
                 comma = list.size();
             const std::string entry = bareEntry(list.substr(from, comma - from));
             from = comma + 1;
-            if (entry.size() > 1 && entry[0] == '=') {
-                file.exactCalls_.emplace(entry.substr(1), entity);
-            } else if (!entry.empty()) {
-                file.prefixes_.emplace(entry, entity);
+            if (entry.empty() || entry.size() > 0xFFFF)
+                continue;
+            if (entry.size() == 1 || entry[0] != '=')
                 file.longestPrefix_ = std::max(file.longestPrefix_, entry.size());
-            }
+            file.insert(entry, entity);
         }
     }
     return file;
 }
 
+namespace {
+
+// FNV-1a: the keys are a few letters long.
+size_t hashOf(std::string_view key) {
+    quint64 hash = 14695981039346656037ull;
+    for (const char c : key)
+        hash = (hash ^ quint8(c)) * 1099511628211ull;
+    return size_t(hash ^ (hash >> 29));
+}
+
+} // namespace
+
+const CountryFile::Slot* CountryFile::find(std::string_view key) const {
+    if (slots_.empty())
+        return nullptr;
+    const size_t mask = slots_.size() - 1;
+    for (size_t at = hashOf(key) & mask;; at = (at + 1) & mask) {
+        const Slot& slot = slots_[at];
+        if (slot.length == 0)
+            return nullptr;
+        if (slot.length == key.size() &&
+            std::string_view(keys_).substr(slot.offset, slot.length) == key)
+            return &slot;
+    }
+}
+
+void CountryFile::insert(std::string_view key, int entity) {
+    const size_t mask = slots_.size() - 1;
+    for (size_t at = hashOf(key) & mask;; at = (at + 1) & mask) {
+        Slot& slot = slots_[at];
+        if (slot.length == 0) {
+            slot = {quint32(keys_.size()), quint16(key.size()), qint16(entity)};
+            keys_.append(key);
+            return;
+        }
+        if (slot.length == key.size() &&
+            std::string_view(keys_).substr(slot.offset, slot.length) == key)
+            return;
+    }
+}
+
+std::optional<int> CountryFile::exactCall(std::string_view call) const {
+    std::string key;
+    key.reserve(call.size() + 1);
+    key += '=';
+    key += call;
+    if (const Slot* slot = find(key))
+        return slot->entity;
+    return std::nullopt;
+}
+
 std::optional<int> CountryFile::longestPrefix(std::string_view text) const {
-    std::string key(text.substr(0, std::min(text.size(), longestPrefix_)));
-    for (; !key.empty(); key.pop_back())
-        if (const auto found = prefixes_.find(key); found != prefixes_.end())
-            return found->second;
+    for (size_t length = std::min(text.size(), longestPrefix_); length > 0; --length)
+        if (const Slot* slot = find(text.substr(0, length)))
+            return slot->entity;
     return std::nullopt;
 }
 
@@ -98,23 +157,25 @@ std::optional<int> CountryFile::entityOf(QByteArrayView call) const {
     const std::string whole = upper(view(call));
     if (whole.empty() || entities_.empty())
         return std::nullopt;
-    if (const auto exact = exactCalls_.find(whole); exact != exactCalls_.end())
-        return exact->second;
-    std::vector<std::string_view> parts;
-    for (size_t from = 0; from <= whole.size();) {
+    if (const auto exact = exactCall(whole))
+        return exact;
+    // Only the first two parts that count decide.
+    std::string_view parts[2];
+    size_t count = 0;
+    for (size_t from = 0; from <= whole.size() && count < 2;) {
         size_t slash = whole.find('/', from);
         if (slash == std::string::npos)
             slash = whole.size();
         const std::string_view part = std::string_view(whole).substr(from, slash - from);
-        if (!part.empty() && (parts.empty() || !ignoredSuffix(part)))
-            parts.push_back(part);
+        if (!part.empty() && (count == 0 || !ignoredSuffix(part)))
+            parts[count++] = part;
         from = slash + 1;
     }
-    if (parts.empty())
+    if (count == 0)
         return std::nullopt;
-    if (parts.size() == 1) {
-        if (const auto exact = exactCalls_.find(std::string(parts[0])); exact != exactCalls_.end())
-            return exact->second;
+    if (count == 1) {
+        if (const auto exact = exactCall(parts[0]))
+            return exact;
         return longestPrefix(parts[0]);
     }
     // OE/DL1ABC and DL1ABC/OE: the shorter part is where the station is.

@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <optional>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 namespace edilog {
@@ -27,11 +27,21 @@ public:
     const QString& name(int entity) const { return entities_[size_t(entity)]; }
 
 private:
+    // One open-addressed table of every key, with no allocation a key: some 30,000 of them are
+    // read by every verify and convert. An exact call is kept with its '='.
+    struct Slot {
+        quint32 offset = 0; // into keys_
+        quint16 length = 0; // 0: empty
+        qint16 entity = 0;
+    };
+    const Slot* find(std::string_view key) const;
+    void insert(std::string_view key, int entity); // the first entity given a key keeps it
+    std::optional<int> exactCall(std::string_view call) const;
     std::optional<int> longestPrefix(std::string_view text) const;
 
     std::vector<QString> entities_;
-    std::unordered_map<std::string, int> prefixes_;
-    std::unordered_map<std::string, int> exactCalls_;
+    std::string keys_; // every key, one after the other
+    std::vector<Slot> slots_;
     size_t longestPrefix_ = 0;
 };
 
