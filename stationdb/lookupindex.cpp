@@ -21,10 +21,13 @@ quint64 keyOf(QByteArrayView text) {
 // Stable least-significant-byte radix sort by the lowest `bytes` bytes of key(item): items
 // with equal keys keep their order. A byte that all keys share (the Q of every call, the
 // padding of short columns) takes no pass.
+// `spare` is room of the items' size, given so that sorts one after another share it: fresh
+// memory costs more than the sort.
 template <class T, class Key, class Stopped = bool (*)()>
 void radixSort(
-    std::vector<T>& items, int bytes, Key key, Stopped stopped = [] { return false; }) {
-    std::vector<T> spare(items.size());
+    std::vector<T>& items, std::vector<T>& spare, int bytes, Key key,
+    Stopped stopped = [] { return false; }) {
+    spare.resize(items.size());
     for (int shift = 0; shift < 8 * bytes && !stopped(); shift += 8) {
         std::array<size_t, 257> offsets{};
         for (const T& item : items)
@@ -54,6 +57,7 @@ LookupIndex::LookupIndex(const QByteArray& database, const std::atomic<bool>* st
     const char* const begin = database_.constData();
     const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     std::vector<Entry> lines;
+    lines.reserve(size_t(countLines(database_))); // grown, it would be copied into fresh memory
     forEachLine(database_, [&](QByteArrayView line) {
         if (stopped())
             return;
@@ -65,15 +69,16 @@ LookupIndex::LookupIndex(const QByteArray& database, const std::atomic<bool>* st
         quint64 key;
         Entry entry;
     };
+    std::vector<Keyed> keyed, spare; // both columns' room
     const auto sorted = [&](qsizetype column) {
-        std::vector<Keyed> keyed;
         if (stopped())
             return std::vector<Entry>();
+        keyed.clear();
         keyed.reserve(lines.size());
         for (const Entry& e : lines)
             keyed.push_back({keyOf(columnOf(line(e), column)), e});
         radixSort(
-            keyed, 8, [](const Keyed& k) { return k.key; }, stopped);
+            keyed, spare, 8, [](const Keyed& k) { return k.key; }, stopped);
         std::vector<Entry> entries;
         entries.reserve(keyed.size());
         for (const Keyed& k : keyed)
@@ -117,8 +122,10 @@ std::optional<std::vector<QByteArrayView>> LookupIndex::find(const std::vector<E
     if (found.size() < kRadixFrom)
         std::sort(found.begin(), found.end(),
                   [](const Entry& a, const Entry& b) { return a.start < b.start; });
-    else
-        radixSort(found, 4, [](const Entry& e) { return e.start; });
+    else {
+        std::vector<Entry> spare;
+        radixSort(found, spare, 4, [](const Entry& e) { return e.start; });
+    }
     std::vector<QByteArrayView> lines;
     lines.reserve(found.size());
     for (const Entry& e : found)
