@@ -1,5 +1,9 @@
 #include "databasethread.h"
 
+#include "records.h"
+
+#include <algorithm>
+
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -19,11 +23,18 @@ PreparedDatabase DatabaseThread::prepare(FileIo& io, const QString& path,
         return prepared;
     prepared.index.emplace(bytes, stop);
     // A fresh list of a million lines faults in its pages as it is written: here instead.
-    prepared.room = QString(bytes.size() + 2, Qt::Uninitialized);
-    constexpr qsizetype kCharsAPage = 4096 / sizeof(char16_t);
-    char16_t* room = reinterpret_cast<char16_t*>(prepared.room.data());
-    for (qsizetype at = 0; at < prepared.room.size(); at += kCharsAPage)
-        room[at] = 0;
+    // Each of the two lists boxes can hold one while the other's is written.
+    const LongestLists longest = longestLists(bytes);
+    const auto touched = [&](qsizetype used) {
+        QString room(bytes.size() + 2, Qt::Uninitialized);
+        constexpr qsizetype kCharsAPage = 4096 / sizeof(char16_t);
+        char16_t* chars = reinterpret_cast<char16_t*>(room.data());
+        for (qsizetype at = 0; at < std::min(used, room.size()); at += kCharsAPage)
+            chars[at] = 0;
+        return room;
+    };
+    prepared.callKeyRoom = touched(longest.callKey);
+    prepared.locatorKeyRoom = touched(longest.locatorKey);
 #ifdef __GLIBC__
     // The sorting took twice the index's room, which the thread's heap would keep.
     malloc_trim(0);

@@ -19,7 +19,9 @@ constexpr qsizetype kIndexedFrom = 64 * 1024;
 struct PreparedDatabase {
     ReadResult file;
     std::optional<LookupIndex> index; // of file.bytes, when they are worth one
-    QString room;                     // for the list of the broadest key, its pages touched
+    // For the lists of the broadest call key and locator key, each with the pages that list
+    // would write touched; the rest is room reserved, not taken.
+    QString callKeyRoom, locatorKeyRoom;
 };
 
 class DatabaseThread {

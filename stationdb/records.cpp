@@ -234,6 +234,25 @@ bool hasAdminMarker(QByteArrayView line) {
     return line.size() >= 12 && line.sliced(7, 5) == kMarker;
 }
 
+LongestLists longestLists(QByteArrayView database) {
+    std::array<qsizetype, 256> byCallStart{};
+    // Field letters and square digits: other prefixes are typing slips that list nothing.
+    std::array<qsizetype, 26 * 26 * 10> bySquares{};
+    const auto letter = [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' : -1; };
+    forEachLine(database, [&](QByteArrayView line) {
+        if (line.size() > kCallColumn)
+            byCallStart[uchar(line[kCallColumn])] += 6 + 2;
+        if (line.size() < 3)
+            return;
+        const int field0 = letter(line[0]), field1 = letter(line[1]);
+        if (field0 >= 0 && field1 >= 0 && line[2] >= '0' && line[2] <= '9')
+            bySquares[size_t((field0 * 26 + field1) * 10 + (line[2] - '0'))] +=
+                callColumns(line).size() + 2;
+    });
+    return {*std::max_element(byCallStart.begin(), byCallStart.end()),
+            *std::max_element(bySquares.begin(), bySquares.end())};
+}
+
 QString ListRoom::take(qsizetype size) {
     for (QString& list : kept_) {
         if (list.isDetached() && list.capacity() >= size) {

@@ -61,6 +61,15 @@ inline QByteArrayView callColumns(QByteArrayView line) {
 // Columns 8 to 12 read "KWELP": the line reveals the administrator's text import.
 bool hasAdminMarker(QByteArrayView line);
 
+// The longest lists that one key can give, in characters with their CR LFs: the locators of
+// the calls that begin with one character (a call key), and the calls at one three-character
+// locator prefix, the shortest that is looked up (a locator key).
+struct LongestLists {
+    qsizetype callKey = 0;
+    qsizetype locatorKey = 0;
+};
+LongestLists longestLists(QByteArrayView database);
+
 // Room for long lists, used again from one key to the next: written into fresh memory, a
 // list of a million lines costs more in page faults, and in giving the pages back, than in
 // writing it. A kept list is written over only when nobody else holds it any more.

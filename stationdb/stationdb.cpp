@@ -65,8 +65,10 @@ void StationDb::adoptPrepared() {
     stopBuilding();
     snapshot_ = std::move(prepared->file);
     index_ = std::move(prepared->index);
-    if (!prepared->room.isNull())
-        room_.keep(prepared->room);
+    if (!prepared->callKeyRoom.isNull())
+        callKeyRooms_.keep(prepared->callKeyRoom);
+    if (!prepared->locatorKeyRoom.isNull())
+        locatorKeyRooms_.keep(prepared->locatorKeyRoom);
 }
 
 void StationDb::stopBuilding() {
@@ -124,14 +126,14 @@ const LookupIndex* StationDb::index(const QByteArray& snapshot) {
 
 LocatorLookup StationDb::lookUpLocator(const QByteArray& snapshot, QStringView prefix) {
     const LookupIndex* indexed = index(snapshot);
-    return indexed ? indexed->lookUpLocator(prefix, &room_)
-                   : stationdb::lookUpLocator(snapshot, prefix, &room_);
+    return indexed ? indexed->lookUpLocator(prefix, &locatorKeyRooms_)
+                   : stationdb::lookUpLocator(snapshot, prefix, &locatorKeyRooms_);
 }
 
 QString StationDb::lookUpCall(const QByteArray& snapshot, QStringView prefix) {
     const LookupIndex* indexed = index(snapshot);
-    return indexed ? indexed->lookUpCall(prefix, &room_)
-                   : stationdb::lookUpCall(snapshot, prefix, &room_);
+    return indexed ? indexed->lookUpCall(prefix, &callKeyRooms_)
+                   : stationdb::lookUpCall(snapshot, prefix, &callKeyRooms_);
 }
 
 std::optional<FileError> StationDb::updateDatabase(const Change& change, QByteArray* written) {

@@ -75,9 +75,9 @@ private:
     QString databasePath_;
     QString ownLocatorPath_;
     std::optional<ReadResult> snapshot_;
-    bool checked_ = false;             // the snapshot is the file, for the rest of this event
-    ListRoom room_;                    // for the lists of broad keys
-    std::optional<LookupIndex> index_; // written by building_ until it has finished
+    bool checked_ = false; // the snapshot is the file, for the rest of this event
+    ListRoom callKeyRooms_, locatorKeyRooms_; // for the lists of broad keys, a box each
+    std::optional<LookupIndex> index_;        // written by building_ until it has finished
     std::unique_ptr<QThread> building_;
     std::atomic<bool> stop_ = false; // building_ gives up
     void stopBuilding();

@@ -35,6 +35,24 @@ TEST(StationRecords, CountLines) {
         EXPECT_EQ(stationdb::countLines(QByteArrayView(c.file)), c.lines) << c.file;
 }
 
+// The room prepared for a box's list: as long as the broadest key's list, not longer.
+TEST(StationRecords, LongestListsAreThoseOfTheBroadestKeys) {
+    struct Case {
+        const char* file;
+        qsizetype callKey, locatorKey;
+    };
+    for (const Case& c : {
+             Case{"", 0, 0}, Case{"JN45AB Q1ABC\r\nJN46AB Q2AB\r\nJO01AA K1A\r\n", 16, 13},
+             Case{"JN45AB Q1ABC\r\nJO01AA K1A\r\nJO02AA K2A\r\nJO03AA K3A", 24, 15},
+             Case{"JN4\r\nAB\r\n\r\n", 0, 2},            // short lines: no call, an empty one
+             Case{"jn45ab q1abc\r\n1N45AB Q\r\n", 8, 0}, // no field letters
+         }) {
+        const stationdb::LongestLists longest = stationdb::longestLists(QByteArrayView(c.file));
+        EXPECT_EQ(longest.callKey, c.callKey) << c.file;
+        EXPECT_EQ(longest.locatorKey, c.locatorKey) << c.file;
+    }
+}
+
 TEST(StationRecords, WorkingTextAndRewriteBytes) {
     struct Case {
         const char* file;
@@ -255,6 +273,14 @@ TEST(StationFiles, APreparedDatabaseAnswersAsAFreshRead) {
                   stationdb::lookUpLocator(a, locator).calls);
     }
     EXPECT_FALSE(prepared.lookUpCall(prepared.readDatabase().bytes, u"Q"_s).isEmpty());
+    // The rooms it touched are those of the broadest keys' lists.
+    const stationdb::LongestLists longest = stationdb::longestLists(stations);
+    EXPECT_EQ(longest.callKey, stationdb::lookUpCall(stations, u"Q").size());
+    qsizetype broadest = 0;
+    for (int square = 10; square < 100; square += 10)
+        broadest = std::max(
+            broadest, stationdb::lookUpLocator(stations, u"JN%1"_s.arg(square / 10)).calls.size());
+    EXPECT_EQ(longest.locatorKey, broadest);
 }
 
 } // namespace
