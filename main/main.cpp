@@ -2,7 +2,7 @@
 #include "app/datafolder.h"
 #include "app/program.h"
 #include "cli/commands.h"
-#include "main/batchmemory.h"
+#include "main/allocator.h"
 #include "main/commandline.h"
 #include "main/console.h"
 #include "main/mainmenu.h"
@@ -97,6 +97,7 @@ int main(int argc, char* argv[]) {
         return runCommand(commandLine);
     }
 
+    launcher::giveLargeBlocksBack();
     QApplication application(argc, argv);
     QApplication::setDesktopFileName(u"norvane"_s);
     QApplication::setQuitOnLastWindowClosed(false); // the windows' own handlers end the program

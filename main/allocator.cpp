@@ -1,4 +1,4 @@
-#include "batchmemory.h"
+#include "allocator.h"
 
 #ifdef __linux__
 #include <cstdint>
@@ -27,6 +27,12 @@ void useLargeHeapSteps() {
     const std::uintptr_t from = (start + kLargePage - 1) & ~(kLargePage - 1);
     if (end > from + kLargePage)
         madvise(reinterpret_cast<void*>(from), (end - from) & ~(kLargePage - 1), MADV_HUGEPAGE);
+#endif
+}
+
+void giveLargeBlocksBack() {
+#if defined(__linux__) && defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
 #endif
 }
 
