@@ -264,11 +264,15 @@ QString ListRoom::take(qsizetype size) {
     return QString(size, Qt::Uninitialized);
 }
 
-void ListRoom::keep(const QString& list) {
+QString ListRoom::keep(const QString& list) {
     // Into a slot left empty by take(), else in place of the older list.
-    if (!kept_[0].isNull() && !kept_[1].isNull())
+    QString dropped;
+    if (!kept_[0].isNull() && !kept_[1].isNull()) {
+        dropped = std::move(kept_[0]);
         kept_[0] = std::move(kept_[1]);
+    }
     (kept_[0].isNull() ? kept_[0] : kept_[1]) = list;
+    return dropped;
 }
 
 LocatorLookup lookUpLocator(QByteArrayView database, QStringView prefix, ListRoom* room,

@@ -77,7 +77,8 @@ class ListRoom {
 public:
     // `size` characters, a kept list's room when one is free and large enough.
     QString take(qsizetype size);
-    void keep(const QString& list);
+    // Gives back the older list it no longer keeps, for the caller to free where it likes.
+    QString keep(const QString& list);
 
 private:
     // The box still shows one list while the next is written.

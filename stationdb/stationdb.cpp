@@ -63,12 +63,18 @@ void StationDb::adoptPrepared() {
     if (!prepared)
         return;
     stopBuilding();
+    struct Replaced {
+        std::optional<ReadResult> snapshot;
+        std::optional<LookupIndex> index;
+        QString callKeyRoom, locatorKeyRoom;
+    } replaced{std::move(snapshot_), std::move(index_), {}, {}};
     snapshot_ = std::move(prepared->file);
     index_ = std::move(prepared->index);
     if (!prepared->callKeyRoom.isNull())
-        callKeyRooms_.keep(prepared->callKeyRoom);
+        replaced.callKeyRoom = callKeyRooms_.keep(prepared->callKeyRoom);
     if (!prepared->locatorKeyRoom.isNull())
-        locatorKeyRooms_.keep(prepared->locatorKeyRoom);
+        replaced.locatorKeyRoom = locatorKeyRooms_.keep(prepared->locatorKeyRoom);
+    preparing_.retire(std::move(replaced));
 }
 
 void StationDb::stopBuilding() {
