@@ -150,6 +150,10 @@ TEST(StationRecords, ListRoomIsUsedAgainOnlyOnceNobodyHoldsTheList) {
     const QString again = stationdb::lookUpCall(db, u"Q", &room);
     EXPECT_EQ(again.constData(), freed); // not the held list's room, nor fresh memory
     EXPECT_EQ(again, held);
+    // A third list pushes the older of the two kept ones out, to its caller, who frees it.
+    const QString third(8, u'x');
+    EXPECT_EQ(room.keep(third).constData(), held.constData());
+    EXPECT_EQ(room.keep(third).constData(), again.constData());
 }
 
 TEST(StationRecords, StoredCallsMatchWholeCallsignsOnly) {

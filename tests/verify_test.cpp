@@ -261,6 +261,30 @@ TEST(QsoPoints, AWholeNumberOfKilometresKeepsItsPoint) {
             << c.from << " " << c.to;
 }
 
+// The real file's 30,000 keys in one table: exact calls, prefixes, WAE-only entities left out.
+TEST(CountryFile, TheRealFileNamesTheEntities) {
+    const struct {
+        const char* call;
+        const char* entity;
+    } cases[] = {
+        {"DL1ABC", "Fed. Rep. of Germany"},
+        {"IT9ABC", "Italy"},
+        {"IS0ABC", "Sardinia"},
+        {"UA9ABC", "Asiatic Russia"},
+        {"UA9CCO/6", "European Russia"},
+        {"KH6ABC", "Hawaii"},
+        {"K1ABC", "United States of America"},
+        {"EA8/DL1ABC", "Canary Islands"},
+        {"OE/DL1ABC", "Austria"},
+        {"Q1ABC", ""},
+    };
+    for (const auto& c : cases) {
+        const auto entity = countries().entityOf(c.call);
+        EXPECT_EQ(entity ? countries().name(*entity) : QString(), QLatin1String(c.entity))
+            << c.call;
+    }
+}
+
 TEST(CountryFile, ExactCallThenLongestPrefix) {
     const CountryFile file =
         CountryFile::parse("Germany: 14: 28: EU: 51.0: -10.0: -1.0: DL:\n    DA,DL,=OE/DL1XYZ;\n"
