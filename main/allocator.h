@@ -9,7 +9,8 @@ namespace launcher {
 // 10,000 faults, two thirds of a 10,000-QSO conversion. So the heap grows in large steps that
 // the kernel may back with 2 MiB pages, what it frees is kept for the next step, and large
 // blocks come from the heap too. Memory stays the process's until it ends, which a command
-// soon does; the windows keep the allocator's defaults. Does nothing outside glibc on Linux.
+// soon does; the windows have a setting of their own, below. Does nothing outside glibc on
+// Linux.
 void useLargeHeapSteps();
 
 // Blocks of a megabyte and more (the file's bytes, its index, long lists) are mapped on their

@@ -23,7 +23,7 @@ PreparedDatabase DatabaseThread::prepare(FileIo& io, const QString& path,
         return prepared;
     prepared.index.emplace(bytes, stop);
     // A fresh list of a million lines faults in its pages as it is written: here instead.
-    // Each of the two lists boxes can hold one while the other's is written.
+    // A room for each lists box: one box keeps its list while the other's is written.
     const LongestLists longest = longestLists(bytes);
     const auto touched = [&](qsizetype used) {
         QString room(bytes.size() + 2, Qt::Uninitialized);
