@@ -158,7 +158,7 @@ TEST(ReadAdx, SamplesAndAwkwardCases) {
     checkRows(
         Format::Adx,
         {
-            {"adif-spec-sample.adx", 2, 1, "ON4UN||40m|01:11||", ""},
+            {"adx-example.adx", 2, 1, "ON4UN||40m|01:11||", ""},
             {"<ADX><RECORDS><RECORD><call>Q1ABC</call><GRIDSQUARE>JO01</"
              "GRIDSQUARE><QSO_DATE>20240506</QSO_DATE><TIME_ON>1234</TIME_ON><BAND>2M</"
              "BAND><SRX>12</SRX></RECORD></RECORDS></ADX>",
