@@ -43,43 +43,6 @@ contestlog::Band band(const QString& text) {
     return contestlog::BandFromPBand(text);
 }
 
-// The band in a file's name, as contest managers name logs: CALL_144.edi, CALL_1296.edi.
-QString bandMHz(contestlog::Band band) {
-    using contestlog::Band;
-    switch (band) {
-    case Band::Band6m:
-        return u"50"_s;
-    case Band::Band4m:
-        return u"70"_s;
-    case Band::Band2m:
-        return u"144"_s;
-    case Band::Band70cm:
-        return u"432"_s;
-    case Band::Band23cm:
-        return u"1296"_s;
-    case Band::Band13cm:
-        return u"2320"_s;
-    case Band::Band9cm:
-        return u"3400"_s;
-    case Band::Band6cm:
-        return u"5760"_s;
-    case Band::Band3cm:
-        return u"10368"_s;
-    case Band::Band1_25cm:
-        return u"24048"_s;
-    case Band::Band6mm:
-        return u"47088"_s;
-    case Band::Band4mm:
-        return u"76032"_s;
-    case Band::Band2_5mm:
-        return u"122250"_s;
-    case Band::Band2mm:
-        return u"134928"_s;
-    default:
-        return contestlog::AdifBandName(band);
-    }
-}
-
 } // namespace
 
 int runConvert(const QStringList& arguments, const QString& dataDirectory, QTextStream& out,
@@ -191,7 +154,8 @@ int runConvert(const QStringList& arguments, const QString& dataDirectory, QText
             if (folder) {
                 QString call = log.call.isEmpty() ? u"LOG"_s : log.call;
                 call.replace(u'/', u'-');
-                path = QDir(output).filePath(u"%1_%2.edi"_s.arg(call, bandMHz(log.band)));
+                path = QDir(output).filePath(
+                    u"%1_%2.edi"_s.arg(call, contestlog::FileNameMHz(log.band)));
             }
             if (fileSource.count(path))
                 return usage(u"%1 and %2 would both write %3"_s.arg(fileSource[path], name, path));

@@ -20,44 +20,45 @@ struct BandInfo {
     Band band;
     std::string_view adif;
     double lowMHz, highMHz;
-    const char* pband; // REG1TEST's name, or nullptr
+    const char* pband;   // REG1TEST's name, or nullptr
+    const char* fileMHz; // in a log's file name, as contest managers name them, or nullptr
 };
 
 // ADIF 3.1's band table; 6 m and 5 m meet at 54.000001 MHz, which stays 6 m.
 constexpr std::array<BandInfo, 33> kBands{{
-    {Band::Band2190m, "2190m", 0.1357, 0.1378, nullptr},
-    {Band::Band630m, "630m", 0.472, 0.479, nullptr},
-    {Band::Band560m, "560m", 0.501, 0.504, nullptr},
-    {Band::Band160m, "160m", 1.8, 2.0, nullptr},
-    {Band::Band80m, "80m", 3.5, 4.0, nullptr},
-    {Band::Band60m, "60m", 5.06, 5.45, nullptr},
-    {Band::Band40m, "40m", 7.0, 7.3, nullptr},
-    {Band::Band30m, "30m", 10.1, 10.15, nullptr},
-    {Band::Band20m, "20m", 14.0, 14.35, nullptr},
-    {Band::Band17m, "17m", 18.068, 18.168, nullptr},
-    {Band::Band15m, "15m", 21.0, 21.45, nullptr},
-    {Band::Band12m, "12m", 24.89, 24.99, nullptr},
-    {Band::Band10m, "10m", 28.0, 29.7, nullptr},
-    {Band::Band8m, "8m", 40.0, 45.0, nullptr},
-    {Band::Band6m, "6m", 50.0, 54.000001, "50 MHz"},
-    {Band::Band5m, "5m", 54.000001, 69.9, nullptr},
-    {Band::Band4m, "4m", 70.0, 71.0, "70 MHz"},
-    {Band::Band2m, "2m", 144.0, 148.0, "145 MHz"},
-    {Band::Band1_25m, "1.25m", 222.0, 225.0, nullptr},
-    {Band::Band70cm, "70cm", 420.0, 450.0, "435 MHz"},
-    {Band::Band33cm, "33cm", 902.0, 928.0, nullptr},
-    {Band::Band23cm, "23cm", 1240.0, 1300.0, "1,3 GHz"},
-    {Band::Band13cm, "13cm", 2300.0, 2450.0, "2,3 GHz"},
-    {Band::Band9cm, "9cm", 3300.0, 3500.0, "3,4 GHz"},
-    {Band::Band6cm, "6cm", 5650.0, 5925.0, "5,7 GHz"},
-    {Band::Band3cm, "3cm", 10000.0, 10500.0, "10 GHz"},
-    {Band::Band1_25cm, "1.25cm", 24000.0, 24250.0, "24 GHz"},
-    {Band::Band6mm, "6mm", 47000.0, 47200.0, "47 GHz"},
-    {Band::Band4mm, "4mm", 75500.0, 81000.0, "76 GHz"},
-    {Band::Band2_5mm, "2.5mm", 119980.0, 123000.0, "122 GHz"},
-    {Band::Band2mm, "2mm", 134000.0, 149000.0, "134 GHz"},
-    {Band::Band1mm, "1mm", 241000.0, 250000.0, "248 GHz"},
-    {Band::BandSubmm, "submm", 300000.0, 7500000.0, nullptr},
+    {Band::Band2190m, "2190m", 0.1357, 0.1378, nullptr, nullptr},
+    {Band::Band630m, "630m", 0.472, 0.479, nullptr, nullptr},
+    {Band::Band560m, "560m", 0.501, 0.504, nullptr, nullptr},
+    {Band::Band160m, "160m", 1.8, 2.0, nullptr, nullptr},
+    {Band::Band80m, "80m", 3.5, 4.0, nullptr, nullptr},
+    {Band::Band60m, "60m", 5.06, 5.45, nullptr, nullptr},
+    {Band::Band40m, "40m", 7.0, 7.3, nullptr, nullptr},
+    {Band::Band30m, "30m", 10.1, 10.15, nullptr, nullptr},
+    {Band::Band20m, "20m", 14.0, 14.35, nullptr, nullptr},
+    {Band::Band17m, "17m", 18.068, 18.168, nullptr, nullptr},
+    {Band::Band15m, "15m", 21.0, 21.45, nullptr, nullptr},
+    {Band::Band12m, "12m", 24.89, 24.99, nullptr, nullptr},
+    {Band::Band10m, "10m", 28.0, 29.7, nullptr, nullptr},
+    {Band::Band8m, "8m", 40.0, 45.0, nullptr, nullptr},
+    {Band::Band6m, "6m", 50.0, 54.000001, "50 MHz", "50"},
+    {Band::Band5m, "5m", 54.000001, 69.9, nullptr, nullptr},
+    {Band::Band4m, "4m", 70.0, 71.0, "70 MHz", "70"},
+    {Band::Band2m, "2m", 144.0, 148.0, "145 MHz", "144"},
+    {Band::Band1_25m, "1.25m", 222.0, 225.0, nullptr, nullptr},
+    {Band::Band70cm, "70cm", 420.0, 450.0, "435 MHz", "432"},
+    {Band::Band33cm, "33cm", 902.0, 928.0, nullptr, nullptr},
+    {Band::Band23cm, "23cm", 1240.0, 1300.0, "1,3 GHz", "1296"},
+    {Band::Band13cm, "13cm", 2300.0, 2450.0, "2,3 GHz", "2320"},
+    {Band::Band9cm, "9cm", 3300.0, 3500.0, "3,4 GHz", "3400"},
+    {Band::Band6cm, "6cm", 5650.0, 5925.0, "5,7 GHz", "5760"},
+    {Band::Band3cm, "3cm", 10000.0, 10500.0, "10 GHz", "10368"},
+    {Band::Band1_25cm, "1.25cm", 24000.0, 24250.0, "24 GHz", "24048"},
+    {Band::Band6mm, "6mm", 47000.0, 47200.0, "47 GHz", "47088"},
+    {Band::Band4mm, "4mm", 75500.0, 81000.0, "76 GHz", "76032"},
+    {Band::Band2_5mm, "2.5mm", 119980.0, 123000.0, "122 GHz", "122250"},
+    {Band::Band2mm, "2mm", 134000.0, 149000.0, "134 GHz", "134928"},
+    {Band::Band1mm, "1mm", 241000.0, 250000.0, "248 GHz", nullptr},
+    {Band::BandSubmm, "submm", 300000.0, 7500000.0, nullptr, nullptr},
 }};
 
 // Upper case, for tables of ASCII names; a text with any other character matches none.
@@ -193,6 +194,11 @@ QString AdifBandName(Band band) {
 QString PBandName(Band band) {
     const BandInfo* info = infoOf(band);
     return info && info->pband ? QString::fromLatin1(info->pband) : QString();
+}
+
+QString FileNameMHz(Band band) {
+    const BandInfo* info = infoOf(band);
+    return info && info->fileMHz ? QString::fromLatin1(info->fileMHz) : AdifBandName(band);
 }
 
 BandEdges EdgesOf(Band band) {

@@ -61,6 +61,9 @@ QString AdifBandName(Band band); // "2m"; empty for None
 // PBand as the format's table names the band ("145 MHz", "435 MHz", "1,3 GHz"); empty for a
 // band that REG1TEST has no name for (HF, 222 MHz, 902 MHz).
 QString PBandName(Band band);
+// The band in a log's file name, as contest managers name logs (CALL_144.edi,
+// CALL_1296.edi): its usual frequency in MHz; the ADIF name for a band without one.
+QString FileNameMHz(Band band);
 // The band's edges in MHz; {0, 0} for None.
 struct BandEdges {
     double lowMHz = 0;
