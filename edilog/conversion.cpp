@@ -58,8 +58,7 @@ QString section(const ContestLog& log) {
 
 struct Picked {
     const Qso* qso;
-    QDateTime when;
-    qint64 minute; // since the epoch, which sorts faster than the QDateTime
+    qint64 minute; // since the epoch: the QSOs are sorted by it
 };
 
 class Converter {
@@ -127,7 +126,7 @@ Conversion Converter::run() {
                     when.toString(u"yyyy-MM-dd HH:mm"_s)));
             continue;
         }
-        byBand[band].push_back({&qso, when, when.toSecsSinceEpoch() / 60});
+        byBand[band].push_back({&qso, when.toSecsSinceEpoch() / 60});
     }
     for (const auto& [band, count] : otherBands)
         say(Severity::Note, "convert-band",
@@ -224,8 +223,8 @@ ConvertedLog Converter::write(Band band, std::vector<Picked>& picked) {
         say(Severity::Error, "convert-header",
             u"no six-character own locator in the log (\"%1\"): give --locator"_s.arg(locator));
     out.setValue(u"TName"_s, contest);
-    out.setValue(u"TDate"_s, picked.front().when.toString(u"yyyyMMdd"_s) + u';' +
-                                 picked.back().when.toString(u"yyyyMMdd"_s));
+    out.setValue(u"TDate"_s, picked.front().qso->date.toString(u"yyyyMMdd"_s) + u';' +
+                                 picked.back().qso->date.toString(u"yyyyMMdd"_s));
     out.setValue(u"PCall"_s, call);
     out.setValue(u"PWWLo"_s, locator);
     out.setValue(u"PSect"_s, given(options_.section, section(log_)));
