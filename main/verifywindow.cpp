@@ -176,7 +176,7 @@ std::optional<SaveChoices> askSaveChoices(QWidget* parent, const QString& text,
     name.replace(u'/', u'-');
     choices.path = QFileDialog::getSaveFileName(
         parent, u"Save as EDI"_s,
-        QDir::home().filePath(name + u'_' + contestlog::AdifBandName(choices.band) + u".edi"_s),
+        QDir::home().filePath(name + u'_' + contestlog::FileNameMHz(choices.band) + u".edi"_s),
         u"EDI logs (*.edi)"_s);
     if (choices.path.isEmpty())
         return std::nullopt;
