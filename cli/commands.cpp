@@ -96,12 +96,6 @@ int runListCommand(const QString& command, QStringList arguments, const QString&
 
 } // namespace
 
-bool isCommand(const QString& word) {
-    return word == u"check"_s || word == u"add"_s || word == u"lookup"_s || word == u"turn"_s ||
-           word == u"import"_s || word == u"export"_s || word == u"map"_s || word == u"verify"_s ||
-           word == u"crosscheck"_s || word == u"convert"_s;
-}
-
 int runCommand(const QString& command, const QStringList& arguments, const QString& dataDirectory,
                QTextStream& out, QTextStream& err,
                const std::optional<station::RotatorAddress>& rotator) {

@@ -43,7 +43,15 @@ inline constexpr char16_t kCommandsHelp[] =
     u"FORMAT is call3 (WSJT-X CALL3.TXT), n1mm (N1MM Logger+ call history), cw (Tucnak C_W),\n"
     u"csl (Minos archive list) or csv (Call,Locator); an import recognises it from the content.\n";
 
-bool isCommand(const QString& word);
+// Inline: the command program asks it without linking the commands that take the windows'
+// libraries.
+inline bool isCommand(QStringView word) {
+    for (const char16_t* command : {u"check", u"add", u"lookup", u"turn", u"import", u"export",
+                                    u"map", u"verify", u"crosscheck", u"convert"})
+        if (word == QStringView(command))
+            return true;
+    return false;
+}
 
 // Runs a command on the data in `dataDirectory` and returns the exit status: 0 when all went
 // through (check: no locator disagrees), 1 when check found disagreements, 2 on a usage or

@@ -3,12 +3,14 @@
 #include "cli/commands.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
 
 namespace launcher {
 
-CommandLine parseCommandLine(const QStringList& arguments) {
+CommandLine parseCommandLine(const QStringList& arguments, const StationOptionReaders& readers) {
     QCommandLineParser parser;
     // "-dir" reads as "--dir", and a mistyped option is named whole in the error.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -42,14 +44,16 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         return CommandLine::failure(u"Missing value after '--dir'."_s);
     CommandLine line;
     line.givenFolder = parser.value(dir);
-    if (parser.isSet(rotator)) {
-        const station::ParsedAddress parsed = station::parseRotatorAddress(parser.value(rotator));
+    if ((parser.isSet(rotator) && !readers.rotator) || (parser.isSet(listen) && !readers.listen))
+        line.stationOptionsUnread = true;
+    else if (parser.isSet(rotator)) {
+        const station::ParsedAddress parsed = readers.rotator(parser.value(rotator));
         if (!parsed.error.isEmpty())
             return CommandLine::failure(u"--rotator: "_s + parsed.error);
         line.rotator = parsed.address;
     }
-    for (const QString& value : parser.values(listen)) {
-        const station::ParsedListen parsed = station::parseListenOption(value);
+    for (const QString& value : line.stationOptionsUnread ? QStringList() : parser.values(listen)) {
+        const station::ParsedListen parsed = readers.listen(value);
         if (!parsed.error.isEmpty())
             return CommandLine::failure(u"--listen: "_s + parsed.error);
         line.listen.push_back(parsed.option);
@@ -73,6 +77,13 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         line.command << u"--format"_s << parser.value(format);
     }
     return line;
+}
+
+app::DataFolder chooseDataFolder(const QString& givenFolder) {
+    return app::chooseDataFolder(
+        {QCoreApplication::applicationDirPath(), QStringLiteral(NORVANE_INSTALL_BINDIR),
+         QStringLiteral(NORVANE_INSTALLED_MARKER),
+         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), givenFolder});
 }
 
 } // namespace launcher

@@ -2,6 +2,7 @@
 // [COMMAND ARGUMENT... | LOG...], norvane --help, --version.
 #pragma once
 
+#include "app/datafolder.h"
 #include "station/settings.h"
 
 #include <QString>
@@ -21,6 +22,8 @@ struct CommandLine {
     std::optional<station::RotatorAddress> rotator;
     // --listen, repeatable: loggers' feeds switched on for this run
     std::vector<station::ListenOption> listen;
+    // --rotator or --listen was given but not read: no reader for it was passed
+    bool stationOptionsUnread = false;
 
     // What is wrong, in one line.
     static CommandLine failure(const QString& text) {
@@ -31,8 +34,20 @@ struct CommandLine {
     }
 };
 
+// How --rotator and --listen are read. The station's rules take Qt's network library, which
+// the command program does not load: it passes none and leaves such a command line to the
+// window program.
+struct StationOptionReaders {
+    station::ParsedAddress (*rotator)(const QString&) = station::parseRotatorAddress;
+    station::ParsedListen (*listen)(const QString&) = station::parseListenOption;
+};
+
 // arguments: as QCoreApplication::arguments() gives them, the program first. A first word
 // that names a command runs it; any other words are log files (a double-clicked log).
-CommandLine parseCommandLine(const QStringList& arguments);
+CommandLine parseCommandLine(const QStringList& arguments,
+                             const StationOptionReaders& readers = {});
+
+// The data folder: --dir's (givenFolder), else beside the program or the per-user one.
+app::DataFolder chooseDataFolder(const QString& givenFolder);
 
 } // namespace launcher

@@ -2,8 +2,9 @@
 # Builds the Debian package in a configured build folder and checks it as a distribution
 # would: the desktop file and the AppStream metadata validate, lintian finds no error and
 # no missing hardening, only runtime libraries are required, and the program unpacked into
-# a scratch root answers --version and --help, the latter with the per-user data folder of
-# an installed program, and there names EDI logs by their type and offers itself for them.
+# a scratch root finds its library and answers --version and --help, the latter with the
+# per-user data folder of an installed program, and there names EDI logs by their type and
+# offers itself for them.
 # usage: package_test.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,6 +24,8 @@ lintian_out=$(lintian --fail-on error --display-info "$deb") || fail "lintian: $
 echo "$lintian_out"
 # Hardening is not an error to lintian, but an installed program that parses logs needs it.
 [[ "$lintian_out" != *hardening-* ]] || fail "the program is built without Debian's hardening"
+# The program's own library is no shared library for others: ldconfig has no business with it.
+[[ "$lintian_out" != *ldconfig* ]] || fail "the package runs ldconfig"
 
 echo "-- only runtime libraries are required"
 depends=$(dpkg-deb --field "$deb" Depends)
@@ -41,6 +44,10 @@ for file in bin/norvane share/applications/norvane.desktop share/mime/packages/n
     [ -f "$root/usr/$file" ] || fail "the package lacks /usr/$file"
 done
 [ "$(env -u DISPLAY "$root/usr/bin/norvane" --version)" = 1.0.0.0 ] || fail "--version"
+# The commands beside the log commands, and the windows, are in the program's library.
+mkdir "$root/data"
+[ "$(env -u DISPLAY "$root/usr/bin/norvane" --dir "$root/data" lookup Q1ABC)" = \
+  "Locators of Q1ABC:" ] || fail "the unpacked program does not find its library"
 
 # Unpacked, it is an installation under another prefix: the data go to the per-user folder.
 help=$(env -u DISPLAY -u XDG_DATA_HOME HOME="$root/home" "$root/usr/bin/norvane" --help)

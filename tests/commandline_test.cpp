@@ -43,7 +43,14 @@ TEST(CommandLine, CommandsRunAndOtherWordsAreLogs) {
         EXPECT_EQ(line.command, c.command);
         EXPECT_EQ(line.logs, c.logs);
         EXPECT_EQ(line.givenFolder, c.folder);
+        EXPECT_FALSE(line.stationOptionsUnread);
     }
+    // Without the station's readers (the command program) --rotator is left for later, not
+    // taken as valid or dropped.
+    const auto unread = launcher::parseCommandLine(
+        {u"norvane"_s, u"--rotator"_s, u"h:0"_s, u"verify"_s, u"a.edi"_s}, {nullptr, nullptr});
+    EXPECT_TRUE(unread.stationOptionsUnread);
+    EXPECT_FALSE(unread.rotator);
 }
 
 // Scripts, cron jobs and containers read standard error: whatever locale they set, or none,
@@ -66,6 +73,15 @@ TEST(CommandLine, EveryLocaleGivesTheSameOutputAndNoNoise) {
     } runs[] = {
         {{u"--version"_s}, NORVANE_VERSION "\n", ""},
         {{u"--frob"_s}, "", "norvane: Unknown option 'frob'. Try 'norvane --help'.\n"},
+        // Read by the rest of the program, which the command program loads for it.
+        {{u"--rotator"_s, u"h:0"_s, u"--version"_s},
+         "",
+         "norvane: --rotator: 'h:0' is not HOST[:PORT]: the port must be a number from 1 to "
+         "65535. Try 'norvane --help'.\n"},
+        {{u"--dir"_s, dir.path(), u"verify"_s},
+         "",
+         "norvane: verify needs at least one log file (norvane verify LOG... [--json] [--fix "
+         "OUT.edi])\n"},
         {{u"--dir"_s, dir.path(), u"lookup"_s, u"Q1ABC"_s},
          "Locators of Q1ABC:\nJN46CD\nFrom JN81GD to JN46CD: QTF:  312\u00b0  QRB:  869Km\n"
          "Stations at JN46CD:\nQ1ABC\n",
