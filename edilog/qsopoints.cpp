@@ -37,17 +37,16 @@ bool IsSixCharacterLocator(QByteArrayView text) {
            between(upper(text[5]), 'A', 'X');
 }
 
-std::optional<double> LocatorDistanceKm(QByteArrayView from, QByteArrayView to,
-                                        const PointRule& rule) {
+std::optional<double> LocatorArcDegrees(QByteArrayView from, QByteArrayView to, bool corner) {
     if (!IsSixCharacterLocator(from) || !IsSixCharacterLocator(to))
         return std::nullopt;
-    const Degrees a = position(from, rule.corner);
-    const Degrees b = position(to, rule.corner);
+    const Degrees a = position(from, corner);
+    const Degrees b = position(to, corner);
     const double cosine = std::sin(a.latitude * kRadian) * std::sin(b.latitude * kRadian) +
                           std::cos(a.latitude * kRadian) * std::cos(b.latitude * kRadian) *
                               std::cos((b.longitude - a.longitude) * kRadian);
     // Rounding can push the cosine of a zero angle just past 1.
-    return std::acos(std::clamp(cosine, -1.0, 1.0)) / kRadian * rule.kmPerDegree;
+    return std::acos(std::clamp(cosine, -1.0, 1.0)) / kRadian;
 }
 
 qint64 DistancePoints(double km, const PointRule& rule) {

@@ -34,10 +34,16 @@ inline constexpr std::array<PointRule, 6> kPointRules{{
     {"the locators' south-west corners instead of their centres", 111.2, true, Count::WholePlusOne},
 }};
 
-// Great-circle distance in km between two six-character locators by the spherical law of
-// cosines; nothing for a locator that is not one.
-std::optional<double> LocatorDistanceKm(QByteArrayView from, QByteArrayView to,
-                                        const PointRule& rule = kPointRules[0]);
+// The arc in degrees between two six-character locators' centres (or south-west corners) by
+// the spherical law of cosines; nothing for a locator that is not one.
+std::optional<double> LocatorArcDegrees(QByteArrayView from, QByteArrayView to, bool corner);
+
+// Great-circle distance in km: the arc times the rule's km per degree.
+inline std::optional<double> LocatorDistanceKm(QByteArrayView from, QByteArrayView to,
+                                               const PointRule& rule = kPointRules[0]) {
+    const auto arc = LocatorArcDegrees(from, to, rule.corner);
+    return arc ? std::optional(*arc * rule.kmPerDegree) : std::nullopt;
+}
 
 // Points of one QSO before the band multiplier: whole km + 1 (the same locator: 1), or as the
 // rule counts them.

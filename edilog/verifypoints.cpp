@@ -101,10 +101,17 @@ void Verifier::recognisePoints() {
         if (!qso.usable || qso.error || qso.duplicate || !qso.complete || ownLocator_.isEmpty())
             continue;
         ++scored;
+        // Two arcs a QSO, centres and corners: the ways differ in what they make of them.
+        std::optional<double> arcs[2];
+        bool measured[2] = {false, false};
         for (size_t w = 0; w < ways.size(); ++w) {
             const PointRule& rule = kPointRules[ways[w].rule];
-            const auto km = LocatorDistanceKm(ownLocator_, qso.fields[9], rule);
-            byWay[w][q] = km ? DistancePoints(*km, rule) * ways[w].factor : -1;
+            if (!measured[rule.corner]) {
+                arcs[rule.corner] = LocatorArcDegrees(ownLocator_, qso.fields[9], rule.corner);
+                measured[rule.corner] = true;
+            }
+            const auto& arc = arcs[rule.corner];
+            byWay[w][q] = arc ? DistancePoints(*arc * rule.kmPerDegree, rule) * ways[w].factor : -1;
             if (qso.claimed && *qso.claimed == byWay[w][q])
                 ++ways[w].explained;
         }
