@@ -44,9 +44,9 @@ CommandLine parseCommandLine(const QStringList& arguments, const StationOptionRe
         return CommandLine::failure(u"Missing value after '--dir'."_s);
     CommandLine line;
     line.givenFolder = parser.value(dir);
-    if ((parser.isSet(rotator) && !readers.rotator) || (parser.isSet(listen) && !readers.listen))
+    if ((parser.isSet(rotator) && !readers.rotator) || (parser.isSet(listen) && !readers.listen)) {
         line.stationOptionsUnread = true;
-    else if (parser.isSet(rotator)) {
+    } else if (parser.isSet(rotator)) {
         const station::ParsedAddress parsed = readers.rotator(parser.value(rotator));
         if (!parsed.error.isEmpty())
             return CommandLine::failure(u"--rotator: "_s + parsed.error);
