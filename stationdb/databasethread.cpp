@@ -3,6 +3,8 @@
 #include "records.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -12,11 +14,27 @@ namespace stationdb {
 
 PreparedDatabase DatabaseThread::prepare(FileIo& io, const QString& path,
                                          std::optional<ReadResult> known,
-                                         const std::atomic<bool>* stop) {
+                                         const std::atomic<bool>* stop,
+                                         const std::atomic<bool>* hurry) {
     PreparedDatabase prepared;
     if (known && known->identity.exists && !known->error && io.identity(path) == known->identity)
         prepared.file = std::move(*known);
     else
+        prepared.file = io.read(path);
+    const auto waited = [&](std::chrono::milliseconds time) {
+        for (auto at = std::chrono::steady_clock::now(), end = at + time; at < end;
+             at = std::chrono::steady_clock::now()) {
+            if ((stop && *stop) || (hurry && *hurry))
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    };
+    // A file saved just before (the program started right after it was written, say): once
+    // 150 ms on, beyond the 100 ms after which a read's identity is kept, read it again.
+    for (int again = 0; again < 3 && prepared.file.exists && !prepared.file.error &&
+                        !prepared.file.identity.exists && waited(std::chrono::milliseconds(150));
+         ++again)
         prepared.file = io.read(path);
     const QByteArray& bytes = prepared.file.bytes;
     if (prepared.file.error || bytes.size() < kIndexedFrom || (stop && *stop))
@@ -45,14 +63,17 @@ PreparedDatabase DatabaseThread::prepare(FileIo& io, const QString& path,
 void DatabaseThread::start(FileIo& io, const QString& path, std::optional<ReadResult> known) {
     cancel();
     work_ = std::async(std::launch::async, [this, &io, path, known = std::move(known)]() mutable {
-        return prepare(io, path, std::move(known), &stop_);
+        return prepare(io, path, std::move(known), &stop_, &hurry_);
     });
 }
 
 std::optional<PreparedDatabase> DatabaseThread::take() {
     if (!work_.valid())
         return std::nullopt;
-    return work_.get();
+    hurry_ = true; // a second read of the same bytes is not worth the key's wait
+    PreparedDatabase prepared = work_.get();
+    hurry_ = false;
+    return prepared;
 }
 
 void DatabaseThread::cancel() {

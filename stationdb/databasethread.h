@@ -49,14 +49,17 @@ public:
                                [old = std::move(old)]() mutable { T gone = std::move(old); });
     }
 
-    // The work itself, on whatever thread calls it.
+    // The work itself, on whatever thread calls it. Bytes of a file changed a moment ago
+    // carry no identity, and the next key would read them again: the work reads them once
+    // more when the change is old enough, unless `hurry` says a key is waiting for it.
     static PreparedDatabase prepare(FileIo& io, const QString& path,
                                     std::optional<ReadResult> known,
-                                    const std::atomic<bool>* stop = nullptr);
+                                    const std::atomic<bool>* stop = nullptr,
+                                    const std::atomic<bool>* hurry = nullptr);
 
 private:
     std::future<PreparedDatabase> work_;
-    std::atomic<bool> stop_ = false;
+    std::atomic<bool> stop_ = false, hurry_ = false;
     std::future<void> retiring_;
 };
 

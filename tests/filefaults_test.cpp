@@ -227,6 +227,15 @@ TEST_F(FileFaultsTest, TheDatabaseKeptBetweenKeysIsReadAgainOnceItChanged) {
              program->db().prepare();
          },
          u"JN45AF\r\n"_s, 2},
+        {"saved a moment before the background read, which reads it again once it can trust it",
+         [&](const QString& p) {
+             editorSaves(p, "JN45AH Q1ABC\r\n");
+             const int before = io->reads;
+             program->db().prepare();
+             QThread::msleep(600); // the second read comes 150 ms after the first
+             EXPECT_EQ(io->reads - before, 2) << "then the key need not read it";
+         },
+         u"JN45AH\r\n"_s, 2},
         {"replaced, and prepared again as it is saved",
          [&](const QString& p) {
              program->db().watch();
