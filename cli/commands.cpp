@@ -1,11 +1,9 @@
 #include "commands.h"
 
 #include "app/program.h"
-#include "cli/convert.h"
-#include "cli/crosscheck.h"
+#include "cli/logcommands.h"
 #include "cli/mapcommand.h"
 #include "cli/turn.h"
-#include "cli/verify.h"
 #include "edilog/logfile.h"
 #include "messages.h"
 #include "stationlists/stationlists.h"
@@ -99,12 +97,8 @@ int runListCommand(const QString& command, QStringList arguments, const QString&
 int runCommand(const QString& command, const QStringList& arguments, const QString& dataDirectory,
                QTextStream& out, QTextStream& err,
                const std::optional<station::RotatorAddress>& rotator) {
-    if (command == u"verify"_s)
-        return runVerify(arguments, dataDirectory, out, err);
-    if (command == u"convert"_s)
-        return runConvert(arguments, dataDirectory, out, err);
-    if (command == u"crosscheck"_s)
-        return runCrossCheck(arguments, out, err);
+    if (isLogCommand(command))
+        return runLogCommand(command, arguments, dataDirectory, out, err);
     if (command == u"turn"_s)
         return runTurn(arguments, dataDirectory, rotator, out, err);
     if (command == u"map"_s)

@@ -86,4 +86,13 @@ app::DataFolder chooseDataFolder(const QString& givenFolder) {
          QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), givenFolder});
 }
 
+std::optional<QString> commandDataFolder(const QString& givenFolder, QTextStream& err) {
+    const app::DataFolder folder = chooseDataFolder(givenFolder);
+    if (const auto error = app::prepareDataFolder(folder)) {
+        err << "norvane: " << *error << '\n';
+        return std::nullopt;
+    }
+    return folder.path;
+}
+
 } // namespace launcher

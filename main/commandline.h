@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTextStream>
 #include <optional>
 
 namespace launcher {
@@ -49,5 +50,9 @@ CommandLine parseCommandLine(const QStringList& arguments,
 
 // The data folder: --dir's (givenFolder), else beside the program or the per-user one.
 app::DataFolder chooseDataFolder(const QString& givenFolder);
+
+// That folder made ready for a command: its path, or nothing when it cannot be, which `err`
+// is told.
+std::optional<QString> commandDataFolder(const QString& givenFolder, QTextStream& err);
 
 } // namespace launcher

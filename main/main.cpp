@@ -15,7 +15,7 @@ int main(int argc, char* argv[]) {
 
     // The command line is handled before any window system is touched, so that --help,
     // --version, the commands and errors work without a display.
-    launcher::ProgramStart start;
+    QString program; // the rest of it, when this cannot run the command line alone
     {
         QCoreApplication core(argc, argv);
         // --rotator and --listen are read by the rest of the program, which loads the
@@ -26,7 +26,7 @@ int main(int argc, char* argv[]) {
             launcher::useParentConsole();
         if (!commandLine.stationOptionsUnread && launcher::runsAlone(commandLine))
             return launcher::runAlone(commandLine);
-        start = launcher::findProgram();
+        program = launcher::findProgram();
     }
-    return launcher::startProgram(start, argc, argv);
+    return launcher::startProgram(program, argc, argv);
 }

@@ -24,16 +24,14 @@ namespace launcher {
 namespace {
 
 int runCommand(const CommandLine& commandLine) {
-    const app::DataFolder folder = chooseDataFolder(commandLine.givenFolder);
     QTextStream out(stdout), err(stderr);
-    if (const auto error = app::prepareDataFolder(folder)) {
-        err << "norvane: " << *error << '\n';
+    const std::optional<QString> folder = commandDataFolder(commandLine.givenFolder, err);
+    if (!folder)
         return 2;
-    }
     if (commandLine.command.first() == u"export"_s)
         binaryStandardOutput(); // the list's bytes, CR LF and all
-    return cli::runCommand(commandLine.command.first(), commandLine.command.mid(1), folder.path,
-                           out, err, commandLine.rotator);
+    return cli::runCommand(commandLine.command.first(), commandLine.command.mid(1), *folder, out,
+                           err, commandLine.rotator);
 }
 
 int runWindows(int argc, char* argv[], const CommandLine& commandLine) {

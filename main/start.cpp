@@ -2,9 +2,7 @@
 
 #include "app/datafolder.h"
 #include "cli/commands.h"
-#include "cli/convert.h"
-#include "cli/crosscheck.h"
-#include "cli/verify.h"
+#include "cli/logcommands.h"
 #include "main/allocator.h"
 #include "main/program.h"
 
@@ -21,27 +19,18 @@ namespace launcher {
 namespace {
 
 bool isLogCommand(const CommandLine& commandLine) {
-    if (commandLine.action != CommandLine::Action::Command)
-        return false;
-    const QString& name = commandLine.command.first();
-    return name == u"verify"_s || name == u"convert"_s || name == u"crosscheck"_s;
+    return commandLine.action == CommandLine::Action::Command &&
+           cli::isLogCommand(commandLine.command.first());
 }
 
 int runLogCommand(const CommandLine& commandLine) {
     useLargeHeapSteps();
-    const app::DataFolder folder = chooseDataFolder(commandLine.givenFolder);
     QTextStream out(stdout), err(stderr);
-    if (const auto error = app::prepareDataFolder(folder)) {
-        err << "norvane: " << *error << '\n';
+    const std::optional<QString> folder = commandDataFolder(commandLine.givenFolder, err);
+    if (!folder)
         return 2;
-    }
-    const QString& name = commandLine.command.first();
-    const QStringList arguments = commandLine.command.mid(1);
-    if (name == u"verify"_s)
-        return cli::runVerify(arguments, folder.path, out, err);
-    if (name == u"convert"_s)
-        return cli::runConvert(arguments, folder.path, out, err);
-    return cli::runCrossCheck(arguments, out, err);
+    return cli::runLogCommand(commandLine.command.first(), commandLine.command.mid(1), *folder, out,
+                              err);
 }
 
 } // namespace
@@ -76,16 +65,15 @@ int runAlone(const CommandLine& commandLine) {
 
 #ifdef NORVANE_PROGRAM_LIBRARY
 
-ProgramStart findProgram() {
+QString findProgram() {
     // Beside the program in a build folder; in the library folder once installed.
     const QString folder = QCoreApplication::applicationDirPath() + u'/';
     const QString beside = folder + QStringLiteral(NORVANE_PROGRAM_LIBRARY);
-    return {QFileInfo::exists(beside) ? beside
-                                      : folder + QStringLiteral(NORVANE_PROGRAM_INSTALLED)};
+    return QFileInfo::exists(beside) ? beside : folder + QStringLiteral(NORVANE_PROGRAM_INSTALLED);
 }
 
-int startProgram(const ProgramStart& start, int argc, char* argv[]) {
-    QLibrary library(start.library);
+int startProgram(const QString& libraryPath, int argc, char* argv[]) {
+    QLibrary library(libraryPath);
     using Run = int (*)(int, char**);
     const auto run = reinterpret_cast<Run>(library.resolve("norvaneRunProgram"));
     if (!run) {
@@ -98,11 +86,11 @@ int startProgram(const ProgramStart& start, int argc, char* argv[]) {
 
 #else
 
-ProgramStart findProgram() {
+QString findProgram() {
     return {};
 }
 
-int startProgram(const ProgramStart&, int argc, char* argv[]) {
+int startProgram(const QString&, int argc, char* argv[]) {
     return runWhole(argc, argv);
 }
 

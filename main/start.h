@@ -17,14 +17,11 @@ bool runsAlone(const CommandLine& commandLine);
 int runAlone(const CommandLine& commandLine);
 
 // Where the rest of the program is: a library beside this program or in its installed
-// folder on Linux, linked in elsewhere. Found while a QCoreApplication exists.
-struct ProgramStart {
-    QString library;
-};
-ProgramStart findProgram();
+// folder on Linux; empty where it is linked in. Found while a QCoreApplication exists.
+QString findProgram();
 
 // Reads the command line again with every option and runs it whole, after the
 // QCoreApplication above has ended; 2 when the library cannot be loaded.
-int startProgram(const ProgramStart& start, int argc, char* argv[]);
+int startProgram(const QString& libraryPath, int argc, char* argv[]);
 
 } // namespace launcher
