@@ -12,14 +12,16 @@ std::optional<bearing::Point> MapCentre(ui::Forms& forms) {
     return bearing::LocatorToPoint(own.text);
 }
 
-map::MapScene SceneFromWindows(ui::Forms& forms, bearing::Point centre) {
+map::MapScene SceneFromWindows(ui::Forms& forms, bearing::Point centre,
+                               const stationdb::StationDb* db) {
     ui::Form& main = forms.form(u"Form1");
     map::MapScene scene;
     scene.centre = centre;
     scene.centreLocator = forms.form(u"Form2").textBox(u"Text3").text().toUpper();
     const QString locator = main.textBox(u"Text1").text();
+    const QString& locators = main.textBox(u"Text4").text();
     scene.stations = map::StationsFromLookup(centre, locator, main.textBox(u"Text3").text(),
-                                             main.textBox(u"Text4").text());
+                                             locators, db ? db->locatorStarts(locators) : nullptr);
     scene.target = map::LocatorCentre(locator);
     return scene;
 }
@@ -49,7 +51,7 @@ MapFollower::Changed MapFollower::follow(ui::Forms& forms) {
     read_ = now;
     if (!centre_)
         return changed;
-    map::MapScene fresh = SceneFromWindows(forms, *centre_);
+    map::MapScene fresh = SceneFromWindows(forms, *centre_, db_);
     fresh.radiusKm = scene.radiusKm;
     fresh.showBorders = scene.showBorders;
     fresh.showGrid = scene.showGrid;

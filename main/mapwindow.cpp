@@ -34,7 +34,7 @@ class MapArea final : public QWidget {
 public:
     MapArea(app::Program& program, app::Station& station, QLineEdit& status)
         : program_(program), station_(station), status_(status),
-          world_(map::ReadEmbeddedWorldLines()) {
+          world_(map::ReadEmbeddedWorldLines()), follower_(&program.db()) {
         setObjectName(QString::fromUtf16(kMapName));
         setAccessibleName(QString::fromUtf16(kMapName));
         setMouseTracking(true);

@@ -59,6 +59,23 @@ int SquareIndex(QStringView locator) {
     return (fieldY * 10 + squareY) * kSquaresAcross + fieldX * 10 + squareX;
 }
 
+// Counts a list's lines by the square they begin with.
+void CountSquares(const QString& list, std::vector<int>& counts) {
+    const char16_t* text = QStringView(list).utf16();
+    const qsizetype size = list.size();
+    for (qsizetype start = 0; start < size;) {
+        qsizetype end = start + 6; // a locator's line, checked; any other, searched
+        if (end + 1 >= size || text[end] != u'\r' || text[end + 1] != u'\n') {
+            end = list.indexOf(u"\r\n"_s, start);
+            if (end < 0)
+                end = size;
+        }
+        if (const int index = SquareIndex(QStringView(text + start, end - start)); index >= 0)
+            ++counts[size_t(index)];
+        start = end + 2;
+    }
+}
+
 // The corners of the squares on the plane, each projected once and shared by the four
 // squares that meet there.
 class SquareCorners {
@@ -95,24 +112,23 @@ void AddDot(LookupStations& found, bearing::Point centre, QString locator, QStri
 } // namespace
 
 LookupStations StationsFromLookup(bearing::Point centre, const QString& locatorField,
-                                  const QString& callList, const QString& locatorList) {
+                                  const QString& callList, const QString& locatorList,
+                                  const std::vector<stationdb::LocatorStart>* locatorStarts) {
     LookupStations found;
     // No line of the list is longer than a locator and its CR LF: a longer list has more
     // stations than dots are drawn for.
     if (locatorList.size() > kMostDots * 8) {
         std::vector<int> counts(kSquaresAcross * kSquaresHigh);
-        const char16_t* text = QStringView(locatorList).utf16();
-        const qsizetype size = locatorList.size();
-        for (qsizetype start = 0; start < size;) {
-            qsizetype end = start + 6; // a locator's line, checked; any other, searched
-            if (end + 1 >= size || text[end] != u'\r' || text[end + 1] != u'\n') {
-                end = locatorList.indexOf(u"\r\n"_s, start);
-                if (end < 0)
-                    end = size;
+        if (locatorStarts) {
+            for (const stationdb::LocatorStart& start : *locatorStarts) {
+                const char16_t text[] = {
+                    char16_t(start.fourBytes >> 24), char16_t(start.fourBytes >> 16 & 0xFF),
+                    char16_t(start.fourBytes >> 8 & 0xFF), char16_t(start.fourBytes & 0xFF)};
+                if (const int index = SquareIndex(QStringView(text, 4)); index >= 0)
+                    counts[size_t(index)] += int(start.lines);
             }
-            if (const int index = SquareIndex(QStringView(text + start, end - start)); index >= 0)
-                ++counts[size_t(index)];
-            start = end + 2;
+        } else {
+            CountSquares(locatorList, counts);
         }
         SquareCorners corners(centre);
         for (size_t i = 0; i < counts.size(); ++i) {

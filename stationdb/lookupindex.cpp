@@ -42,6 +42,91 @@ void radixSort(
     }
 }
 
+// The lines of a call key counted by the locator's first four bytes, for every first byte
+// of a call at once: in an open table that doubles when half full. A file with more kinds
+// than kMostKinds (no real one: they are call characters times squares) is not counted.
+class StartCounter {
+public:
+    static constexpr size_t kMostKinds = size_t(1) << 17;
+
+    // A line of eight bytes at least: all six locator columns and a call.
+    void add(QByteArrayView line) {
+        if (gaveUp_)
+            return;
+        quint64 key = kUsed | quint64(uchar(line[kCallColumn])) << 32;
+        for (qsizetype k = 0; k < 4; ++k)
+            key |= quint64(uchar(line[k])) << (24 - 8 * k);
+        for (size_t at = (key * 0x9E3779B97F4A7C15u) >> shift_;;
+             at = (at + 1) & (slots_.size() - 1)) {
+            Slot& slot = slots_[at];
+            if (slot.key == key) {
+                ++slot.lines;
+                return;
+            }
+            if (slot.key == 0) {
+                slot = {key, 1};
+                if (++kinds_ * 2 > slots_.size())
+                    grow();
+                return;
+            }
+        }
+    }
+
+    // The counts by call byte, then locator bytes; false when counting was given up.
+    bool take(std::vector<LocatorStart>& starts, std::array<quint32, 257>& startsAt) {
+        if (gaveUp_)
+            return false;
+        std::vector<Slot> kinds;
+        kinds.reserve(kinds_);
+        for (const Slot& slot : slots_)
+            if (slot.key != 0)
+                kinds.push_back(slot);
+        std::sort(kinds.begin(), kinds.end(),
+                  [](const Slot& a, const Slot& b) { return a.key < b.key; });
+        starts.clear();
+        starts.reserve(kinds.size());
+        startsAt.fill(0);
+        for (const Slot& slot : kinds) {
+            ++startsAt[(slot.key >> 32 & 0xFF) + 1];
+            starts.push_back({quint32(slot.key), slot.lines});
+        }
+        for (size_t b = 1; b < startsAt.size(); ++b)
+            startsAt[b] += startsAt[b - 1];
+        return true;
+    }
+
+private:
+    static constexpr quint64 kUsed = quint64(1) << 40; // no key is 0, the empty slot
+    struct Slot {
+        quint64 key = 0;
+        quint32 lines = 0;
+    };
+
+    void grow() {
+        if (kinds_ > kMostKinds) {
+            gaveUp_ = true;
+            slots_ = {};
+            return;
+        }
+        std::vector<Slot> old(slots_.size() * 2);
+        old.swap(slots_);
+        --shift_;
+        for (const Slot& slot : old) {
+            if (slot.key == 0)
+                continue;
+            size_t at = (slot.key * 0x9E3779B97F4A7C15u) >> shift_;
+            while (slots_[at].key != 0)
+                at = (at + 1) & (slots_.size() - 1);
+            slots_[at] = slot;
+        }
+    }
+
+    std::vector<Slot> slots_ = std::vector<Slot>(1024);
+    int shift_ = 64 - 10;
+    size_t kinds_ = 0;
+    bool gaveUp_ = false;
+};
+
 // A column's text in a line: the whole line from column 1, the callsign from column 8.
 QByteArrayView columnOf(QByteArrayView line, qsizetype column) {
     return column == 0 ? line : callColumns(line);
@@ -58,12 +143,16 @@ LookupIndex::LookupIndex(const QByteArray& database, const std::atomic<bool>* st
     const auto stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     std::vector<Entry> lines;
     lines.reserve(size_t(countLines(database_))); // grown, it would be copied into fresh memory
+    StartCounter starts;
     forEachLine(database_, [&](QByteArrayView line) {
         if (stopped())
             return;
         marker_ = marker_ || hasAdminMarker(line);
         lines.push_back({quint32(line.data() - begin), quint32(line.size())});
+        if (line.size() > kCallColumn)
+            starts.add(line);
     });
+    startsCounted_ = starts.take(starts_, startsAt_);
     // Sorted by a column's first eight bytes, kept beside each line only while sorting.
     struct Keyed {
         quint64 key;
@@ -88,8 +177,9 @@ LookupIndex::LookupIndex(const QByteArray& database, const std::atomic<bool>* st
     byLocator_ = sorted(0);
     byCall_ = sorted(kCallColumn);
     if (stopped()) {
-        indexed_ = false;
+        indexed_ = startsCounted_ = false;
         byLocator_ = byCall_ = {};
+        starts_ = {};
     }
 }
 
@@ -131,6 +221,15 @@ std::optional<std::vector<QByteArrayView>> LookupIndex::find(const std::vector<E
     for (const Entry& e : found)
         lines.push_back(line(e));
     return lines;
+}
+
+std::optional<std::span<const LocatorStart>> LookupIndex::locatorStarts(QStringView prefix) const {
+    if (!startsCounted_ || prefix.size() != 1)
+        return std::nullopt;
+    const char16_t ch = prefix[0].unicode();
+    if (ch > 0xFF) // no file byte: the list is empty
+        return std::span<const LocatorStart>();
+    return std::span(starts_).subspan(startsAt_[ch], startsAt_[ch + 1] - startsAt_[ch]);
 }
 
 LocatorLookup LookupIndex::lookUpLocator(QStringView prefix, ListRoom* room) const {

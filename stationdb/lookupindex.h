@@ -1,7 +1,8 @@
 // The two lookups on one database snapshot, answered from its lines sorted by each column:
 // worth building when one snapshot serves many lookups, as the keys typed between two saves
 // of the file, or a log check, do. The answers are exactly those of lookUpLocator and
-// lookUpCall on the same bytes. It takes 16 bytes a line beside the snapshot.
+// lookUpCall on the same bytes. It takes 16 bytes a line beside the snapshot, and 8 bytes for
+// each pair of a call's first character and a locator's first four that the file holds.
 #pragma once
 
 #include "records.h"
@@ -10,11 +11,22 @@
 #include <QString>
 #include <QStringView>
 #include <QtGlobal>
+#include <array>
 #include <atomic>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace stationdb {
+
+// How many lines of a locator list begin with the same four bytes (the first one highest):
+// a square of the globe, or text that is none.
+struct LocatorStart {
+    quint32 fourBytes;
+    quint32 lines;
+
+    bool operator==(const LocatorStart&) const = default;
+};
 
 class LookupIndex {
 public:
@@ -25,6 +37,10 @@ public:
     const QByteArray& database() const { return database_; }
     LocatorLookup lookUpLocator(QStringView prefix, ListRoom* room = nullptr) const;
     QString lookUpCall(QStringView prefix, ListRoom* room = nullptr) const;
+    // lookUpCall(prefix)'s lines counted by their first four bytes, in the order of those, for
+    // a prefix of one character: the longest lists, which a map would otherwise read whole.
+    // Nothing when the file has so many kinds of lines that counting them was given up.
+    std::optional<std::span<const LocatorStart>> locatorStarts(QStringView prefix) const;
 
     // Where a line is.
     struct Entry {
@@ -47,6 +63,11 @@ private:
     bool marker_ = false;
     std::vector<Entry> byLocator_; // by the text from column 1
     std::vector<Entry> byCall_;    // by the text from column 8
+    // By the call's first byte, then the locator's first four; startsAt_[b] is where the
+    // calls that begin with byte b begin.
+    bool startsCounted_ = false;
+    std::vector<LocatorStart> starts_;
+    std::array<quint32, 257> startsAt_{};
 };
 
 } // namespace stationdb

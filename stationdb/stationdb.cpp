@@ -137,9 +137,20 @@ LocatorLookup StationDb::lookUpLocator(const QByteArray& snapshot, QStringView p
 }
 
 QString StationDb::lookUpCall(const QByteArray& snapshot, QStringView prefix) {
+    counted_.reset(); // its list's room may be the one the next list is written into
     const LookupIndex* indexed = index(snapshot);
-    return indexed ? indexed->lookUpCall(prefix, &callKeyRooms_)
-                   : stationdb::lookUpCall(snapshot, prefix, &callKeyRooms_);
+    if (!indexed)
+        return stationdb::lookUpCall(snapshot, prefix, &callKeyRooms_);
+    QString list = indexed->lookUpCall(prefix, &callKeyRooms_);
+    if (const auto starts = indexed->locatorStarts(prefix); starts && !list.isEmpty())
+        counted_ = CountedList{list, {starts->begin(), starts->end()}};
+    return list;
+}
+
+const std::vector<LocatorStart>* StationDb::locatorStarts(const QString& list) const {
+    const bool same = counted_ && !list.isEmpty() && list.size() == counted_->list.size() &&
+                      list.constData() == counted_->list.constData();
+    return same ? &counted_->starts : nullptr;
 }
 
 std::optional<FileError> StationDb::updateDatabase(const Change& change, QByteArray* written) {

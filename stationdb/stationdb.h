@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace stationdb {
 
@@ -55,6 +56,10 @@ public:
     // thread of its own; until it is, the lookups scan. It is kept with the bytes.
     LocatorLookup lookUpLocator(const QByteArray& snapshot, QStringView prefix);
     QString lookUpCall(const QByteArray& snapshot, QStringView prefix);
+    // The lines of the last list lookUpCall() gave, counted by their first four bytes, while
+    // `list` is that list: the index counted them for a key of one character, the longest
+    // lists. Otherwise nullptr.
+    const std::vector<LocatorStart>* locatorStarts(const QString& list) const;
 
     bool ownLocatorExists() const { return io_.exists(ownLocatorPath_); }
     // Every line of myloc.txt; the caller uses the last one.
@@ -77,7 +82,12 @@ private:
     std::optional<ReadResult> snapshot_;
     bool checked_ = false; // the snapshot is the file, for the rest of this event
     ListRoom callKeyRooms_, locatorKeyRooms_; // for the lists of broad keys, a box each
-    std::optional<LookupIndex> index_;        // written by building_ until it has finished
+    struct CountedList {
+        QString list; // kept, so that no later list can be written into its room
+        std::vector<LocatorStart> starts;
+    };
+    std::optional<CountedList> counted_;
+    std::optional<LookupIndex> index_; // written by building_ until it has finished
     std::unique_ptr<QThread> building_;
     std::atomic<bool> stop_ = false; // building_ gives up
     void stopBuilding();

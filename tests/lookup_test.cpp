@@ -1,6 +1,7 @@
 // The main window's locator and call lookups, typed key by key into a whole program; and the
 // fast database scans against a plain line-by-line reading of the same column rules.
 #include "stationdb/records.h"
+#include "support/locatorstarts.h"
 #include "support/program_fixture.h"
 
 #include <QFile>
@@ -329,7 +330,7 @@ TEST(LookupScan, AgreesWithALineByLineReadingOnRandomFiles) {
     const auto pick = [&](int below) { return int(random() % unsigned(below)); };
     const QByteArray records[] = {"JN81GD Q1ABC\r\n"_b, "AA00AA KWELP\r\n"_b, "JN81\r\n"_b,
                                   "JN81GD KWELPX\r\n"_b};
-    int hits = 0, markers = 0;
+    int hits = 0, markers = 0, counted = 0;
     for (int round = 0; round < 4000; ++round) {
         QByteArray db;
         for (int piece = pick(24); piece > 0; --piece) {
@@ -360,10 +361,20 @@ TEST(LookupScan, AgreesWithALineByLineReadingOnRandomFiles) {
                   want.calls);
         hits += !call.isEmpty() + !want.calls.isEmpty();
         markers += want.marker;
+        // The index counts a one-character key's list by its lines' first four bytes.
+        if (prefix.size() == 1) {
+            const stationdb::LookupIndex index(db);
+            const auto starts = index.locatorStarts(QString::fromLatin1(prefix));
+            ASSERT_TRUE(starts);
+            EXPECT_EQ(std::vector(starts->begin(), starts->end()),
+                      testing_support::locatorStartsOf(call));
+            counted += !starts->empty();
+        }
     }
     // The random files must really exercise matches and markers, not only misses.
     EXPECT_GT(hits, 1000);
     EXPECT_GT(markers, 500);
+    EXPECT_GT(counted, 100);
 }
 
 TEST(LookupScan, FindsRecordsAtEveryOffsetOfALargeFile) {

@@ -2,6 +2,7 @@
 #include "cli/commands.h"
 #include "map/picture.h"
 #include "map/projection.h"
+#include "support/locatorstarts.h"
 
 #include <QFile>
 #include <QImage>
@@ -58,9 +59,14 @@ TEST(MapProjection, RoundTripsAndAgreesWithTheBearingWindow) {
 // What the lookups listed becomes dots, or above 5,000 stations squares shaded by count.
 TEST(MapStations, FromTheLookupLists) {
     const bearing::Point centre = At(u"JN81GD"_s);
-    QString many;
+    QString many, mixed;
     for (int i = 0; i < 5001; ++i)
         many += i % 2 ? u"JN45AB\r\n"_s : u"jn46cd\r\n"_s;
+    // Beside two squares, lines that begin with no square: beyond the fields, no digit, not ASCII.
+    for (int i = 0; i < 6000; ++i)
+        mixed += QStringList{u"JN45AB"_s, u"jn46cd"_s, u"SN45AB"_s, u"JN4XAB"_s,
+                             u"\u00c9N45AB"_s}[i % 5] +
+                 u"\r\n"_s;
     const struct {
         QString locatorField, calls, locators;
         QStringList labels;      // of the dots, in order
@@ -73,6 +79,7 @@ TEST(MapStations, FromTheLookupLists) {
          {}},
         {u"JN4"_s, u"Q1ABC\r\n"_s, u"jn45ab\r\nJJ\nAA\r\nXX99AA\r\n"_s, {u"JN45AB"_s}, {}},
         {{}, {}, many, {}, {2500, 2501}}, // JN45 lies south of JN46
+        {{}, {}, mixed, {}, {1200, 1200}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.locators.left(40).toStdString());
@@ -86,6 +93,16 @@ TEST(MapStations, FromTheLookupLists) {
         for (const map::ShadedSquare& square : found.squares)
             shaded.push_back(square.count);
         EXPECT_EQ(shaded, c.shaded);
+        // The same squares from the lookup's counts of the list's lines.
+        const auto starts = testing_support::locatorStartsOf(c.locators);
+        const map::LookupStations counted =
+            map::StationsFromLookup(centre, c.locatorField, c.calls, c.locators, &starts);
+        ASSERT_EQ(counted.squares.size(), found.squares.size());
+        for (size_t i = 0; i < found.squares.size(); ++i) {
+            EXPECT_EQ(counted.squares[i].count, found.squares[i].count);
+            EXPECT_EQ(counted.squares[i].outline, found.squares[i].outline);
+        }
+        EXPECT_EQ(counted.mostInSquare, found.mostInSquare);
     }
 }
 

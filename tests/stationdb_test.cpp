@@ -2,6 +2,7 @@
 #include "stationdb/files.h"
 #include "stationdb/records.h"
 #include "stationdb/stationdb.h"
+#include "support/locatorstarts.h"
 
 #include <QDir>
 #include <QFile>
@@ -267,24 +268,39 @@ TEST(StationFiles, APreparedDatabaseAnswersAsAFreshRead) {
     }
     stationdb::StationDb fresh(dir.path(), io), prepared(dir.path(), io);
     prepared.prepare();
-    for (const QString& prefix : {u"Q"_s, u"Q1"_s, u"Q45"_s, u"Q1ABC"_s, u"QX"_s, u""_s}) {
+    for (const QString& prefix : {u"Q"_s, u"Q1"_s, u"Q45"_s, u"Q1ABC"_s, u"QX"_s, u""_s, u"X"_s}) {
         SCOPED_TRACE(prefix.toStdString());
         const QByteArray a = fresh.readDatabase().bytes, b = prepared.readDatabase().bytes;
         ASSERT_EQ(a, b);
-        EXPECT_EQ(prepared.lookUpCall(b, prefix), stationdb::lookUpCall(a, prefix));
+        const QString list = prepared.lookUpCall(b, prefix);
+        EXPECT_EQ(list, stationdb::lookUpCall(a, prefix));
+        // A one-character key's list comes counted by square; an empty one needs no counts.
+        const auto* starts = prepared.locatorStarts(list);
+        EXPECT_EQ(starts != nullptr, prefix.size() == 1 && !list.isEmpty());
+        if (starts) {
+            EXPECT_EQ(*starts, testing_support::locatorStartsOf(list));
+        }
         const QString locator = u"JN"_s + prefix.mid(1);
         EXPECT_EQ(prepared.lookUpLocator(b, locator).calls,
                   stationdb::lookUpLocator(a, locator).calls);
     }
-    EXPECT_FALSE(prepared.lookUpCall(prepared.readDatabase().bytes, u"Q"_s).isEmpty());
+    const QString broadest = prepared.lookUpCall(prepared.readDatabase().bytes, u"Q"_s);
+    EXPECT_FALSE(broadest.isEmpty());
+    // The counts go with that list alone: not with the same text made anew, nor after the
+    // next key, whose list may be written where it was.
+    EXPECT_TRUE(prepared.locatorStarts(broadest));
+    EXPECT_FALSE(prepared.locatorStarts(QString(broadest.constData(), broadest.size())));
+    prepared.lookUpCall(prepared.readDatabase().bytes, u"Q1"_s);
+    EXPECT_FALSE(prepared.locatorStarts(broadest));
     // The rooms it touched are those of the broadest keys' lists.
     const stationdb::LongestLists longest = stationdb::longestLists(stations);
     EXPECT_EQ(longest.callKey, stationdb::lookUpCall(stations, u"Q").size());
-    qsizetype broadest = 0;
+    qsizetype locatorKey = 0;
     for (int square = 10; square < 100; square += 10)
-        broadest = std::max(
-            broadest, stationdb::lookUpLocator(stations, u"JN%1"_s.arg(square / 10)).calls.size());
-    EXPECT_EQ(longest.locatorKey, broadest);
+        locatorKey =
+            std::max(locatorKey,
+                     stationdb::lookUpLocator(stations, u"JN%1"_s.arg(square / 10)).calls.size());
+    EXPECT_EQ(longest.locatorKey, locatorKey);
 }
 
 } // namespace
