@@ -7,7 +7,8 @@
 # each kind after start-up, the median of the later ones, and the key typed 1.5 s after
 # another program replaced the file by a rename.
 # usage: bench/key_cpu.sh [BUILD-FOLDER [RECORDS... ]]   (default build 150000 1000000 4000000)
-# Needs Xvfb and xdotool; RUNS=N in the environment (default 7), KEYS="JN4" for some keys only.
+# Needs Xvfb and xdotool; RUNS=N in the environment (default 7), KEYS="JN4" for some keys only,
+# MAP=1 to have the map window open below the main window, following every key.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
@@ -39,6 +40,12 @@ for records in "${sizes[@]}"; do
     main=$(xdotool search --onlyvisible --name '^Norvane v1.2' | tail -n1)
     xdotool windowmove --sync "$main" 0 0
     sleep 1
+    if [ -n "${MAP:-}" ]; then
+        xdotool mousemove --window "$main" 300 24 click 1 key ctrl+m
+        map=$(timeout 20 xdotool search --sync --onlyvisible --name '^Norvane map' | head -n1)
+        xdotool windowmove --sync "$map" 0 400
+        sleep 1
+    fi
 
     # One key at (X, Y) after PREFIX typed there: CPU of the key, in ms, less an idle pause.
     # With REPLACE, another program saves the file after the idle pause, 1.5 s before the
@@ -70,9 +77,9 @@ for records in "${sizes[@]}"; do
         read -r x y <<< "$xy"
         values=()
         for _ in $(seq "$runs"); do values+=("$(key_ms "$x" "$y" "$prefix" "$keyname")"); done
-        printf '%-8s %9s records: first %7s, later: median %7s ms of CPU  (%s)\n' "$name" \
-            "$records" "${values[0]}" "$(printf '%s\n' "${values[@]:1}" | median)" \
-            "${values[*]:1}"
+        printf '%-8s %9s records%s: first %7s, later: median %7s ms of CPU  (%s)\n' "$name" \
+            "$records" "${MAP:+, map open}" "${values[0]}" \
+            "$(printf '%s\n' "${values[@]:1}" | median)" "${values[*]:1}"
     done
     for row in "Q|300 24||q" "QA5|300 24|qa|5" "JN4|130 24|jn|4"; do
         IFS='|' read -r name xy prefix keyname <<< "$row"

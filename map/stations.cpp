@@ -77,27 +77,39 @@ void CountSquares(const QString& list, std::vector<int>& counts) {
 }
 
 // The corners of the squares on the plane, each projected once and shared by the four
-// squares that meet there.
+// squares that meet there. The squares are asked for in the globe's order, a row of them at
+// a time, so two rows of corners are kept: the whole globe's would be fresh memory each key.
 class SquareCorners {
 public:
-    explicit SquareCorners(bearing::Point centre)
-        : centre_(centre), corners_(size_t(kSquaresAcross + 1) * (kSquaresHigh + 1)) {}
+    explicit SquareCorners(bearing::Point centre) : centre_(centre) {}
 
     QPolygonF outline(int index) {
         const int x = index % kSquaresAcross, y = index / kSquaresAcross;
-        return {corner(x, y), corner(x + 1, y), corner(x + 1, y + 1), corner(x, y + 1)};
+        if (y != row_) {
+            if (y == row_ + 1)
+                south_ = north_;
+            else
+                south_.fill(std::nullopt);
+            north_.fill(std::nullopt);
+            row_ = y;
+        }
+        return {corner(south_, x, y), corner(south_, x + 1, y), corner(north_, x + 1, y + 1),
+                corner(north_, x, y + 1)};
     }
 
 private:
-    QPointF corner(int x, int y) {
-        std::optional<QPointF>& at = corners_[size_t(y * (kSquaresAcross + 1) + x)];
+    using Row = std::array<std::optional<QPointF>, kSquaresAcross + 1>;
+
+    QPointF corner(Row& row, int x, int y) {
+        std::optional<QPointF>& at = row[size_t(x)];
         if (!at)
             at = Project(centre_, {x * 2.0 - 180.0, y - 90.0});
         return *at;
     }
 
     bearing::Point centre_;
-    std::vector<std::optional<QPointF>> corners_;
+    int row_ = -2;
+    Row south_, north_; // the corners of row_'s squares
 };
 
 void AddDot(LookupStations& found, bearing::Point centre, QString locator, QString call,

@@ -64,7 +64,7 @@ TEST(MapStations, FromTheLookupLists) {
         many += i % 2 ? u"JN45AB\r\n"_s : u"jn46cd\r\n"_s;
     // Beside two squares, lines that begin with no square: beyond the fields, no digit, not ASCII.
     for (int i = 0; i < 6000; ++i)
-        mixed += QStringList{u"JN45AB"_s, u"jn46cd"_s, u"SN45AB"_s, u"JN4XAB"_s,
+        mixed += QStringList{u"JN45AB"_s, u"jn48cd"_s, u"SN45AB"_s, u"JN4XAB"_s,
                              u"\u00c9N45AB"_s}[i % 5] +
                  u"\r\n"_s;
     const struct {
@@ -103,6 +103,19 @@ TEST(MapStations, FromTheLookupLists) {
             EXPECT_EQ(counted.squares[i].outline, found.squares[i].outline);
         }
         EXPECT_EQ(counted.mostInSquare, found.mostInSquare);
+    }
+    // The squares' corners where the projection puts them: JN45 from 8 E 45 N, 2 by 1 degrees,
+    // and the next one north of it, or three rows on.
+    for (const auto& [list, north] : {std::pair{many, 46.0}, std::pair{mixed, 48.0}}) {
+        const map::LookupStations shaded = map::StationsFromLookup(centre, {}, {}, list);
+        ASSERT_EQ(shaded.squares.size(), 2u);
+        for (size_t k = 0; k < 2; ++k) {
+            const double south = k == 0 ? 45.0 : north;
+            EXPECT_EQ(shaded.squares[k].outline, QPolygonF({map::Project(centre, {8, south}),
+                                                            map::Project(centre, {10, south}),
+                                                            map::Project(centre, {10, south + 1}),
+                                                            map::Project(centre, {8, south + 1})}));
+        }
     }
 }
 
