@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
@@ -40,6 +41,7 @@ public:
         setMouseTracking(true);
         setFocusPolicy(Qt::StrongFocus);
         setMinimumSize(200, 150);
+        setAttribute(Qt::WA_OpaquePaintEvent); // every paint covers the whole area
         addActions();
     }
 
@@ -52,8 +54,10 @@ public:
     void refresh() {
         const app::MapFollower::Changed changed = follower_.follow(program_.forms());
         centre_ = follower_.centre();
-        if (changed.centre && centre_)
+        if (changed.centre && centre_) {
             background_ = map::MakeBackground(world_, *centre_);
+            worldImage_ = QImage();
+        }
         if (!centre_)
             status_.setText(u"No own locator: the map has no centre"_s);
         else if (!world_.error.isEmpty())
@@ -85,7 +89,14 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        paintTo(painter, rect());
+        if (centre_) {
+            // Only the lookup's layers are painted anew at every key.
+            painter.drawImage(QPointF(0, 0), worldImage());
+
+            map::PaintStations(painter, rect(), scene_);
+        } else {
+            paintTo(painter, rect());
+        }
         if (keyboardPointer_) {
             painter.setPen(QPen(Qt::black, 1));
             painter.drawLine(pointer_ - QPointF(8, 0), pointer_ + QPointF(8, 0));
@@ -158,6 +169,21 @@ protected:
 
 private:
     map::Frame frame() const { return map::Frame(rect(), scene_.radiusKm); }
+
+    // The world, the grid and the rings as last painted, while nothing they show changed.
+    const QImage& worldImage() {
+        const WorldDrawn now{size(), devicePixelRatioF(), scene_.radiusKm, scene_.showBorders,
+                             scene_.showGrid};
+        if (worldImage_.isNull() || !(now == worldDrawn_)) {
+            worldImage_ = QImage(size() * now.pixelRatio, QImage::Format_RGB32);
+            worldImage_.setDevicePixelRatio(now.pixelRatio);
+            QPainter painter(&worldImage_);
+            painter.setFont(font());
+            map::PaintWorld(painter, rect(), background_, scene_);
+            worldDrawn_ = now;
+        }
+        return worldImage_;
+    }
 
     // The locator under `pixel` with its course, or none off the globe or without a centre.
     std::optional<QString> locatorAt(QPointF pixel) const {
@@ -282,6 +308,15 @@ private:
     app::MapFollower follower_;
     map::MapScene& scene_ = follower_.scene;
     map::Background background_;
+    struct WorldDrawn {
+        QSize size;
+        qreal pixelRatio = 1;
+        double radiusKm = 0;
+        bool borders = false, grid = false;
+        bool operator==(const WorldDrawn&) const = default;
+    };
+    WorldDrawn worldDrawn_;
+    QImage worldImage_; // painted for worldDrawn_ and the present background_
     QPointF pointer_;
     bool keyboardPointer_ = false;
     QAction* turn_ = nullptr;

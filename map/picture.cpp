@@ -183,6 +183,9 @@ void DrawStations(QPainter& painter, const Frame& frame, const LookupStations& s
         painter.translate(frame.origin());
         painter.scale(frame.pixelsPerKm(), frame.pixelsPerKm());
         painter.setPen(Qt::NoPen);
+        // Squares meet without a seam, and each row of one is a single span: smoothed edges
+        // made many, which Qt hands to other threads, a cost at every key.
+        painter.setRenderHint(QPainter::Antialiasing, false);
         const double most = std::log1p(stations.mostInSquare);
         for (const ShadedSquare& square : stations.squares) {
             QColor shade = kStation;
@@ -331,8 +334,8 @@ Frame::Frame(const QRectF& area, double radiusKm)
     : origin_(area.center()),
       scale_(std::min(area.width(), area.height()) / 2 / std::max(radiusKm, 1.0)) {}
 
-void PaintMap(QPainter& painter, const QRectF& area, const Background& background,
-              const MapScene& scene) {
+void PaintWorld(QPainter& painter, const QRectF& area, const Background& background,
+                const MapScene& scene) {
     const Frame frame(area, scene.radiusKm);
     painter.save();
     painter.setClipRect(area);
@@ -355,10 +358,19 @@ void PaintMap(QPainter& painter, const QRectF& area, const Background& backgroun
     painter.drawPath(background.world.coast);
     painter.restore();
 
-    // The grid's labels give way to each other, the stations' to each other: a station's call
-    // matters more than a field's name beneath it.
-    Occupancy gridLabels(area), stationLabels(area);
+    Occupancy gridLabels(area);
     DrawGridAndRings(painter, area, frame, background, scene, gridLabels);
+    painter.restore();
+}
+
+void PaintStations(QPainter& painter, const QRectF& area, const MapScene& scene) {
+    const Frame frame(area, scene.radiusKm);
+    painter.save();
+    painter.setClipRect(area);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    // The stations' labels give way to each other only: a station's call matters more than
+    // a field's name beneath it.
+    Occupancy stationLabels(area);
     DrawStations(painter, frame, scene.stations, stationLabels);
     if (scene.target)
         DrawPath(painter, frame, scene);
@@ -375,6 +387,12 @@ void PaintMap(QPainter& painter, const QRectF& area, const Background& backgroun
     painter.setPen(Qt::black);
     painter.drawText(frame.origin() + QPointF(8, 14), scene.centreLocator);
     painter.restore();
+}
+
+void PaintMap(QPainter& painter, const QRectF& area, const Background& background,
+              const MapScene& scene) {
+    PaintWorld(painter, area, background, scene);
+    PaintStations(painter, area, scene);
 }
 
 const MapStation* StationAt(const LookupStations& stations, const Frame& frame, QPointF pixel) {

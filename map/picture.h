@@ -78,6 +78,12 @@ private:
 
 void PaintMap(QPainter& painter, const QRectF& area, const Background& background,
               const MapScene& scene);
+// PaintMap in two steps: the layers that stay while the own locator, the radius and the
+// layers shown do (the globe, the world lines, the grid, the rings), which a window keeps as
+// an image; then the lookup's stations, the path, the antenna and the own locator above.
+void PaintWorld(QPainter& painter, const QRectF& area, const Background& background,
+                const MapScene& scene);
+void PaintStations(QPainter& painter, const QRectF& area, const MapScene& scene);
 
 // The dot of `stations` under `pixel` (within a few pixels), if any.
 const MapStation* StationAt(const LookupStations& stations, const Frame& frame, QPointF pixel);

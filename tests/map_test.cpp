@@ -172,6 +172,32 @@ TEST(MapPicture, EveryStationChangesItsPixel) {
         return image;
     };
     const QImage all = render(locators);
+    // The same pixels when the world is painted into an image of its own first, as the
+    // window keeps it, and the stations, the path and the antenna over it.
+    map::MapScene scene;
+    scene.centre = centre;
+    scene.radiusKm = 1000;
+    scene.stations = map::StationsFromLookup(centre, {}, {}, locators);
+    scene.target = At(u"JN63GV"_s);
+    scene.antenna = map::Antenna{45, 90};
+    const QSize size = area.size().toSize();
+    QImage once(size, QImage::Format_ARGB32), twice(size, QImage::Format_ARGB32),
+        world(size, QImage::Format_RGB32);
+    {
+        QPainter painter(&once);
+        map::PaintMap(painter, area, background, scene);
+    }
+    {
+        QPainter painter(&world);
+        map::PaintWorld(painter, area, background, scene);
+    }
+    {
+        QPainter painter(&twice);
+        painter.drawImage(QPointF(0, 0), world);
+        map::PaintStations(painter, area, scene);
+    }
+    EXPECT_EQ(twice, once);
+    EXPECT_NE(world, once.convertToFormat(QImage::Format_RGB32)); // the stations are in `once`
     const map::Frame frame(area, 1000);
     for (const QString& locator : locators.split(u"\r\n"_s, Qt::SkipEmptyParts)) {
         SCOPED_TRACE(locator.toStdString());
