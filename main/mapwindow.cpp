@@ -92,7 +92,6 @@ protected:
         if (centre_) {
             // Only the lookup's layers are painted anew at every key.
             painter.drawImage(QPointF(0, 0), worldImage());
-
             map::PaintStations(painter, rect(), scene_);
         } else {
             paintTo(painter, rect());
