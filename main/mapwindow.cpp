@@ -173,7 +173,7 @@ private:
     const QImage& worldImage() {
         const WorldDrawn now{size(), devicePixelRatioF(), scene_.radiusKm, scene_.showBorders,
                              scene_.showGrid};
-        if (worldImage_.isNull() || !(now == worldDrawn_)) {
+        if (worldImage_.isNull() || now != worldDrawn_) {
             worldImage_ = QImage(size() * now.pixelRatio, QImage::Format_RGB32);
             worldImage_.setDevicePixelRatio(now.pixelRatio);
             QPainter painter(&worldImage_);

@@ -56,8 +56,7 @@ public:
         quint64 key = kUsed | quint64(uchar(line[kCallColumn])) << 32;
         for (qsizetype k = 0; k < 4; ++k)
             key |= quint64(uchar(line[k])) << (24 - 8 * k);
-        for (size_t at = (key * 0x9E3779B97F4A7C15u) >> shift_;;
-             at = (at + 1) & (slots_.size() - 1)) {
+        for (size_t at = slotOf(key);; at = (at + 1) & (slots_.size() - 1)) {
             Slot& slot = slots_[at];
             if (slot.key == key) {
                 ++slot.lines;
@@ -102,6 +101,8 @@ private:
         quint32 lines = 0;
     };
 
+    size_t slotOf(quint64 key) const { return (key * 0x9E3779B97F4A7C15u) >> shift_; }
+
     void grow() {
         if (kinds_ > kMostKinds) {
             gaveUp_ = true;
@@ -114,7 +115,7 @@ private:
         for (const Slot& slot : old) {
             if (slot.key == 0)
                 continue;
-            size_t at = (slot.key * 0x9E3779B97F4A7C15u) >> shift_;
+            size_t at = slotOf(slot.key);
             while (slots_[at].key != 0)
                 at = (at + 1) & (slots_.size() - 1);
             slots_[at] = slot;
